@@ -1,0 +1,43 @@
+# Shared by the scripts in this folder: the Debian packages Numino needs, and
+# the build steps. Source it; do not run it.
+
+# Build and test: compiler, build tools, Qt 6, the font the board is drawn
+# with, Qt's Italian translations, GoogleTest and Google Benchmark, an X
+# server for the tests that need a real one, and the desktop-file checkers.
+NUMINO_PACKAGES=(
+  cmake ninja-build g++ pkg-config
+  qt6-base-dev libgl-dev qt6-translations-l10n fonts-liberation2
+  libgtest-dev libgmock-dev libbenchmark-dev
+  xvfb xauth xdotool x11-apps imagemagick
+  desktop-file-utils appstream dpkg-dev file
+)
+
+numino_root() { cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd; }
+
+# Installs whichever of the given packages are missing. As root it runs
+# apt-get; otherwise it prints the line to run and fails.
+numino_ensure_packages() {
+  local missing=() p
+  for p in "$@"; do
+    dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  if [ "$(id -u)" -ne 0 ]; then
+    echo "Numino needs these Debian packages. Install them with:" >&2
+    echo "  sudo apt-get install -y ${missing[*]}" >&2
+    return 1
+  fi
+  echo "Installing: ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq && apt-get install -y -qq --no-install-recommends "${missing[@]}" \
+    || { echo "apt-get could not install: ${missing[*]}" >&2; return 1; }
+}
+
+# Configures once (a configured tree is only rebuilt where it is out of date).
+numino_build() {
+  local preset=$1 dir=$2
+  if [ ! -f "$dir/CMakeCache.txt" ]; then
+    cmake --preset "$preset" || return 1
+  fi
+  cmake --build --preset "$preset" || return 1
+}

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <cstdint>
+
+// The codes that reach ProcessInput: typed characters by their character
+// code, pressed keys by their virtual-key code, released mouse buttons as
+// bits. The window translates the toolkit's events into these.
+namespace numino::input {
+
+inline constexpr std::int16_t kCharBackspace = 8;  // undo
+inline constexpr std::int16_t kCharTab = 9;        // redo
+inline constexpr std::int16_t kCharZero = 48;      // '0' empties the cell
+inline constexpr std::int16_t kCharNine = 57;
+
+inline constexpr std::int16_t kKeyLeft = 37;
+inline constexpr std::int16_t kKeyUp = 38;
+inline constexpr std::int16_t kKeyRight = 39;
+inline constexpr std::int16_t kKeyDown = 40;
+inline constexpr std::int16_t kKeyDelete = 46;
+
+inline constexpr std::int16_t kButtonLeft = 1;
+inline constexpr std::int16_t kButtonRight = 2;
+inline constexpr std::int16_t kButtonMiddle = 4;
+
+}  // namespace numino::input

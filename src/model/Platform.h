@@ -1,0 +1,99 @@
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <utility>
+
+namespace numino {
+
+// Message box styles: a button set plus an icon, numbered as the program has
+// always numbered them.
+enum class MessageStyle : int {
+  YesNoCancelQuestion = 35,  // 3 Yes/No/Cancel + 32 question
+  YesNoQuestion = 36,        // 4 Yes/No + 32 question
+  OkExclamation = 48,        // 0 OK + 48 exclamation
+  OkInformation = 64,        // 0 OK + 64 information
+};
+
+// Dismissing a box with Escape or its close button answers Cancel.
+enum class MessageAnswer : int { Ok = 1, Cancel = 2, Yes = 6, No = 7 };
+
+// What a file dialog is asked to show. The file name travels as UTF-8.
+struct FileDialogRequest {
+  std::string title;
+  std::string filterDescription = "Documento NMO (*.nmo)";
+  std::string filterPattern = "*.nmo";
+  std::string defaultExtension = "nmo";
+  std::string initialFile;    // empty: the dialog starts with no name
+  std::string initialFolder;  // where the dialog opens
+  bool existingFilesOnly = false;
+};
+
+// A file could not be read or written. `reason` is a short Italian text
+// meant for the user ("permesso negato"); the message box adds the file.
+class FileError : public std::runtime_error {
+ public:
+  FileError(std::string path, std::string reason)
+      : std::runtime_error(path + ": " + reason),
+        path_(std::move(path)),
+        reason_(std::move(reason)) {}
+  const std::string& Path() const { return path_; }
+  const std::string& Reason() const { return reason_; }
+
+ private:
+  std::string path_;
+  std::string reason_;
+};
+
+// The first bytes of a file, and whether they are all of it.
+struct FileStart {
+  std::string bytes;
+  bool wholeFile = false;
+};
+
+// Everything the core needs from the desktop besides drawing: modal
+// message boxes, the file dialogs, the busy pointer and file access.
+// The Qt window implements it; tests use a scripted fake.
+class Platform {
+ public:
+  virtual ~Platform() = default;
+
+  virtual MessageAnswer MessageBox(std::string_view text, std::string_view title,
+                                   MessageStyle style) = 0;
+
+  // Both return the chosen path, or nothing when the user cancelled.
+  virtual std::optional<std::string> SaveFileDialog(const FileDialogRequest& request) = 0;
+  virtual std::optional<std::string> OpenFileDialog(const FileDialogRequest& request) = 0;
+
+  // The folder the file dialogs open in when the document has no name.
+  virtual std::string DocumentFolder() = 0;
+
+  virtual void SetBusyPointer(bool busy) = 0;
+
+  virtual bool FileExists(const std::string& path) = 0;
+  // Reads at most maxBytes from the start of a regular file. Anything that
+  // is not a regular file is refused. Throws FileError.
+  virtual FileStart ReadFileStart(const std::string& path, std::size_t maxBytes) = 0;
+  // Replaces the file's contents as a whole: a failed write leaves the old
+  // file as it was. Throws FileError.
+  virtual void WriteFile(const std::string& path, std::string_view bytes) = 0;
+};
+
+// Shows the busy pointer for as long as it lives.
+class BusyPointer {
+ public:
+  explicit BusyPointer(Platform& platform) : platform_(platform) {
+    platform_.SetBusyPointer(true);
+  }
+  ~BusyPointer() { platform_.SetBusyPointer(false); }
+  BusyPointer(const BusyPointer&) = delete;
+  BusyPointer& operator=(const BusyPointer&) = delete;
+
+ private:
+  Platform& platform_;
+};
+
+}  // namespace numino

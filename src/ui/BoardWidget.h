@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QWidget>
+
+#include <cstdint>
+#include <memory>
+
+#include "ui/QImageSurface.h"
+
+// The window's central widget: it owns the retained board image and shows it,
+// and turns key presses and button releases into the input codes of the
+// puzzle core. It never draws the board itself.
+//
+// It keeps the keyboard focus: Tab and Backtab reach it as characters and
+// never move the focus.
+class BoardWidget : public QWidget {
+  Q_OBJECT
+
+ public:
+  explicit BoardWidget(QWidget* parent = nullptr);
+  ~BoardWidget() override;
+
+  QImageSurface& Surface();
+  // Shows what was drawn on the surface since the last call.
+  void ShowDrawing();
+
+ signals:
+  // Exactly one signal per event; the window hands each to ProcessInput.
+  void KeyDown(std::int16_t keyCode);
+  void KeyPress(std::int16_t keyAscii);
+  void MouseUp(std::int16_t button, int x, int y);
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  bool focusNextPrevChild(bool next) override;
+  void changeEvent(QEvent* event) override;
+
+ private:
+  std::unique_ptr<QImageSurface> surface_;
+};

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QString>
+
+#include <cstdint>
+
+// How a Qt key press reaches the puzzle core: the virtual-key code of the
+// key-down event (0 when the key has none) and the character it types
+// (0 when it types none).
+struct InputCodes {
+  std::int16_t keyCode = 0;
+  std::int16_t keyAscii = 0;
+};
+
+// Maps from QKeyEvent::key() (never from native codes); text() only supplies
+// the printable character of keys not handled by name.
+InputCodes MapKey(int qtKey, const QString& text);

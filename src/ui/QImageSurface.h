@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QFont>
+#include <QImage>
+#include <QPalette>
+#include <QRect>
+#include <QSize>
+
+#include <functional>
+
+#include "display/DrawingSurface.h"
+
+// The board's retained drawing surface: a QImage in device pixels with its
+// device-pixel ratio, drawn in logical pixels, so the board keeps its pixel
+// geometry on a high-DPI screen and stays sharp (the ratio is a whole number).
+// The window only copies the image to the screen in paintEvent.
+//
+// System colour 5 is the palette's Base role, 18 its ButtonText role; Clear
+// paints the Window role. Lines and boxes are crisp one-logical-pixel fills
+// with both corners included; text is antialiased.
+class QImageSurface : public numino::DrawingSurface {
+ public:
+  QImageSurface(QSize logicalSize, qreal devicePixelRatio, const QPalette& palette,
+                const QFont& font);
+  ~QImageSurface() override;
+
+  // The picture, with every drawing call so far applied.
+  const QImage& Image();
+  // The logical area painted since the last call, then forgets it.
+  QRect TakeDirtyRect();
+  // Makes a new, cleared image for another screen; the caller redraws.
+  void SetDevicePixelRatio(qreal ratio);
+  // Called with the outer window size that Refresh asks for.
+  std::function<void(int width, int height)> onWindowSize;
+
+  void Clear() override;
+  void SetWindowSize(int width, int height) override;
+  void SetFillColor(numino::Colour colour) override;
+  numino::Colour FillColor() const override;
+  void SetForeColor(numino::Colour colour) override;
+  void Line(int x1, int y1, int x2, int y2) override;
+  void Box(int x1, int y1, int x2, int y2) override;
+  void Box(int x1, int y1, int x2, int y2, numino::Colour outline) override;
+  void FilledBox(int x1, int y1, int x2, int y2, numino::Colour colour) override;
+  void SetFontBold() override;
+  double TextWidth(std::string_view text) const override;
+  double TextHeight(std::string_view text) const override;
+  void Print(int x, int y, std::string_view text) override;
+
+ private:
+  struct State;
+  State* d_;  // owned; keeps QPainter and QFontMetricsF out of this header
+};

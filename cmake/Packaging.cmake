@@ -1,0 +1,38 @@
+# The Debian package: `cpack -G DEB` in the build folder writes
+# numino_<version>_<arch>.deb. Included from data/CMakeLists.txt once every
+# install rule exists.
+
+set(CPACK_PACKAGE_NAME numino)
+set(CPACK_PACKAGE_VENDOR "Gli sviluppatori di Numino")
+set(CPACK_PACKAGE_CONTACT "Gli sviluppatori di Numino <numino@localhost>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "assistant for solving 9x9 number puzzles by hand")
+set(CPACK_PACKAGE_INSTALL_DIRECTORY numino)
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_GENERATOR DEB)
+# The build folder also holds test and benchmark programs; only what the
+# install rules name goes in.
+set(CPACK_COMPONENTS_ALL numino)
+
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION games)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${CPACK_PACKAGE_CONTACT}")
+# CPack puts the summary on the first line and this text below it.
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
+  "Numino helps you solve 9x9 number-placement puzzles by hand. You type the
+puzzle's givens into the grid and work toward the solution there: every
+empty cell shows which digits its row, column and box already rule out and
+which ones you ruled out yourself, the cells where the current digit can
+still go are painted green, and Numino tells you when the full grid is
+correct. It never fills a cell for you. Puzzles are kept in small .nmo
+documents.
+.
+The user interface is in Italian.")
+# The library dependencies come from dpkg-shlibdeps. The board is drawn in
+# Liberation Sans, and Qt's own dialogs speak Italian only with Qt's
+# translations installed.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation2, qt6-translations-l10n")
+
+include(CPack)

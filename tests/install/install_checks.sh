@@ -1,0 +1,133 @@
+#!/usr/bin/env bash
+# The checks behind the install tests. Each one takes its inputs as
+# arguments and works in a scratch folder of its own, which it empties first.
+#
+#   install_checks.sh desktop  DATA_DIR
+#   install_checks.sh metainfo DATA_DIR
+#   install_checks.sh mime     DATA_DIR SCRATCH
+#   install_checks.sh install  BUILD_DIR SCRATCH
+#   install_checks.sh deb      BUILD_DIR SCRATCH
+#
+# Exit status 0 when every check passed; otherwise each failure is printed.
+set -u
+
+failures=0
+fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
+need() { command -v "$1" >/dev/null 2>&1 || { echo "FAIL: $1 is not installed (package $2)" >&2; exit 1; }; }
+fresh() { rm -rf "$1" && mkdir -p "$1"; }
+
+# Every file a Numino installation consists of, below the prefix.
+EXPECTED_FILES="bin/Numino
+share/applications/numino.desktop
+share/doc/numino/README.md
+share/icons/hicolor/128x128/apps/numino.png
+share/icons/hicolor/256x256/apps/numino.png
+share/icons/hicolor/32x32/apps/numino.png
+share/icons/hicolor/64x64/apps/numino.png
+share/metainfo/numino.metainfo.xml
+share/mime/packages/numino.xml"
+
+# Files and symbolic links below ROOT, relative to it, sorted.
+file_list() { (cd "$1" && find . \( -type f -o -type l \) | sed 's|^\./||' | LC_ALL=C sort); }
+
+# Compares the files below ROOT/usr with the expected list, then checks that
+# the pieces of the desktop integration name each other correctly.
+check_tree() {
+  local root=$1 usr=$1/usr
+  local expected actual
+  expected=$(LC_ALL=C sort <<<"$EXPECTED_FILES")
+  actual=$(file_list "$root")
+  if [ "$actual" != "$(sed 's|^|usr/|' <<<"$expected")" ]; then
+    fail "installed files differ from the expected list (< expected, > installed):"
+    diff <(sed 's|^|usr/|' <<<"$expected") <(echo "$actual") >&2
+  fi
+  [ -x "$usr/bin/Numino" ] || fail "usr/bin/Numino is not executable"
+
+  # Each icon lies in the folder of its own size.
+  local size geometry
+  for size in 32 64 128 256; do
+    geometry=$(file -b "$usr/share/icons/hicolor/${size}x${size}/apps/numino.png" 2>/dev/null)
+    [[ "$geometry" == "PNG image data, $size x $size,"* ]] ||
+      fail "icons/hicolor/${size}x${size}/apps/numino.png is not a $size x $size PNG: $geometry"
+  done
+
+  local desktop=$usr/share/applications/numino.desktop
+  [ -f "$desktop" ] || return 0
+  desktop-file-validate "$desktop" || fail "the installed desktop file does not validate"
+  # The menu entry starts the installed program, with the installed icon,
+  # for the document type the MIME package declares.
+  local key
+  key() { sed -n "s/^$1=//p" "$desktop"; }
+  [ "$(key Exec | cut -d' ' -f1)" = Numino ] || fail "Exec does not start Numino: $(key Exec)"
+  [ "$(key Icon)" = numino ] || fail "Icon is not the installed icon name numino: $(key Icon)"
+  local type
+  type=$(sed -n 's/.*<mime-type type="\([^"]*\)".*/\1/p' "$usr/share/mime/packages/numino.xml")
+  [ "$(key MimeType)" = "$type;" ] || fail "MimeType=$(key MimeType) but the MIME package declares $type"
+  # validate-tree also finds the desktop file the metainfo file launches.
+  appstreamcli validate-tree --no-net --strict --override=cid-desktopapp-is-not-rdns=pedantic \
+    "$root" >&2 || fail "appstreamcli validate-tree rejects the installed tree"
+  grep -q "<mediatype>$type</mediatype>" "$usr/share/metainfo/numino.metainfo.xml" ||
+    fail "the metainfo file does not list the document type $type"
+}
+
+case "${1:-}" in
+  desktop)
+    need desktop-file-validate desktop-file-utils
+    desktop-file-validate "$2/numino.desktop" || fail "desktop-file-validate rejects numino.desktop"
+    ;;
+  metainfo)
+    need appstreamcli appstream
+    # The id is not reverse-DNS on purpose (see the file); every other
+    # finding, pedantic ones included, fails the test.
+    appstreamcli validate --no-net --pedantic --strict \
+      --override=cid-desktopapp-is-not-rdns=pedantic "$2/numino.metainfo.xml" ||
+      fail "appstreamcli rejects numino.metainfo.xml"
+    ;;
+  mime)
+    # update-mime-database exits 0 even on a file it cannot parse, so the
+    # check looks at what it compiled.
+    need update-mime-database shared-mime-info
+    db=$3/mime
+    fresh "$db/packages" && cp "$2/numino.xml" "$db/packages/"
+    update-mime-database "$db" 2>"$3/update-mime-database.log" || fail "update-mime-database failed"
+    grep -qx 'application/x-numino-document:\*\.nmo' <(cut -d: -f2- "$db/globs2") ||
+      { fail "*.nmo does not map to application/x-numino-document"; cat "$3/update-mime-database.log" >&2; }
+    grep -q '<comment xml:lang="it">Documento NMO</comment>' \
+      "$db/application/x-numino-document.xml" 2>/dev/null || fail "no Italian comment \"Documento NMO\""
+    ;;
+  install)
+    fresh "$3"
+    DESTDIR=$3/root cmake --install "$2" --prefix /usr --component numino >"$3/install.log" ||
+      { cat "$3/install.log" >&2; fail "cmake --install failed"; }
+    check_tree "$3/root"
+    ;;
+  deb)
+    need dpkg-shlibdeps dpkg-dev
+    fresh "$3"
+    cpack -G DEB --config "$2/CPackConfig.cmake" -B "$3" >"$3/cpack.log" 2>&1 ||
+      { cat "$3/cpack.log" >&2; fail "cpack failed"; }
+    debs=("$3"/numino_*.deb)
+    if [ ! -f "${debs[0]}" ]; then
+      fail "no numino_*.deb in $3"
+    else
+      deb=${debs[0]}
+      dpkg-deb -x "$deb" "$3/root" || fail "dpkg-deb -x failed"
+      check_tree "$3/root"
+      [ "$(dpkg-deb -f "$deb" Package)" = numino ] || fail "package name: $(dpkg-deb -f "$deb" Package)"
+      [ "$(dpkg-deb -f "$deb" Section)" = games ] || fail "section: $(dpkg-deb -f "$deb" Section)"
+      [ "$(dpkg-deb -f "$deb" Maintainer)" = "Gli sviluppatori di Numino <numino@localhost>" ] ||
+        fail "maintainer: $(dpkg-deb -f "$deb" Maintainer)"
+      # Depends is a comma-separated list of "name (version)" items.
+      depends=$(dpkg-deb -f "$deb" Depends | tr ',' '\n' | sed 's/^ *//; s/ .*//')
+      for p in fonts-liberation2 qt6-translations-l10n libqt6widgets6; do
+        grep -qx "$p" <<<"$depends" || fail "Depends lacks $p: $(dpkg-deb -f "$deb" Depends)"
+      done
+    fi
+    ;;
+  *)
+    echo "usage: $0 desktop|metainfo|mime|install|deb ARGS..." >&2
+    exit 1
+    ;;
+esac
+
+[ "$failures" -eq 0 ]

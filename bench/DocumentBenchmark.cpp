@@ -1,0 +1,97 @@
+// How long opening and saving a .nmo document take once the user has picked
+// the file: formatting or parsing the grid, the file access through the
+// platform, and installing the result in the schema. The dialogs answer at
+// once and the file lives in memory, so neither the user nor the disk is in
+// the figure. Goal: under 1 ms each. Run it with
+//   numino_document_bench --benchmark_repetitions=10
+// and read the medians.
+
+#include <benchmark/benchmark.h>
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "model/NuminoSchema.h"
+#include "model/Platform.h"
+
+namespace {
+
+using numino::FileDialogRequest;
+using numino::FileStart;
+using numino::MessageAnswer;
+using numino::MessageStyle;
+using numino::NuminoSchema;
+
+constexpr const char* kPath = "/home/anna/schema.nmo";
+
+// A puzzle as a user would keep it: 40 givens of a valid solution, the other
+// 41 cells empty.
+constexpr std::string_view kPuzzle =
+    "530070900\r\n"
+    "602105008\r\n"
+    "098002560\r\n"
+    "800701023\r\n"
+    "406800001\r\n"
+    "710020850\r\n"
+    "060507004\r\n"
+    "207400030\r\n"
+    "000280109\r\n";
+
+// One file, held in memory; the dialogs always choose it and nothing else
+// is ever asked.
+class MemoryPlatform : public numino::Platform {
+ public:
+  MessageAnswer MessageBox(std::string_view, std::string_view, MessageStyle) override {
+    return MessageAnswer::Ok;
+  }
+  std::optional<std::string> SaveFileDialog(const FileDialogRequest&) override { return kPath; }
+  std::optional<std::string> OpenFileDialog(const FileDialogRequest&) override { return kPath; }
+  std::string DocumentFolder() override { return "/home/anna"; }
+  void SetBusyPointer(bool) override {}
+  bool FileExists(const std::string&) override { return false; }
+  FileStart ReadFileStart(const std::string&, std::size_t maxBytes) override {
+    return {contents.substr(0, maxBytes), contents.size() <= maxBytes};
+  }
+  void WriteFile(const std::string&, std::string_view bytes) override { contents = bytes; }
+
+  std::string contents{kPuzzle};
+};
+
+int CountDigits(const NuminoSchema& schema) {
+  int count = 0;
+  for (int row = 1; row <= 9; ++row) {
+    for (int col = 1; col <= 9; ++col) count += schema.cellValues[row][col] != 0;
+  }
+  return count;
+}
+
+void BM_Load(benchmark::State& state) {
+  MemoryPlatform platform;
+  NuminoSchema schema(platform);
+  for (auto _ : state) {
+    schema.Load();
+    benchmark::DoNotOptimize(schema.cellValues);
+  }
+  if (CountDigits(schema) != 40) state.SkipWithError("the puzzle did not load");
+}
+BENCHMARK(BM_Load)->Unit(benchmark::kMicrosecond);
+
+void BM_Save(benchmark::State& state) {
+  MemoryPlatform platform;
+  NuminoSchema schema(platform);
+  schema.Load();
+  platform.contents.clear();
+  for (auto _ : state) {
+    schema.modifiedFlag = true;
+    schema.Save(false);
+    benchmark::DoNotOptimize(platform.contents);
+  }
+  if (platform.contents != kPuzzle) state.SkipWithError("the saved file differs from the puzzle");
+}
+BENCHMARK(BM_Save)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();

@@ -29,15 +29,18 @@ void NuminoSchema::SetCurrentCell(DrawingSurface& frm, std::int16_t row, std::in
   const std::int16_t oldRow = currentRow;
   const std::int16_t oldCol = currentCol;
   const bool hadCell = oldRow > 0 && oldCol > 0;
+  const bool hasCell = row > 0 && col > 0;
   if (hadCell) {
     // Erasing the old frame also wipes that cell's content area.
     frm.Box(FrameLeft(oldCol), FrameTop(oldRow), FrameRight(oldCol), FrameBottom(oldRow),
             frm.FillColor());
     drawn_.Forget(oldRow, oldCol);
-    // The cells are repainted below from the final state; a repaint here would
-    // be painted over, except that printing the old cell's digit turns the font
-    // bold for good.
-    if (IsDigit(GetBuffer(oldRow, oldCol)) && !drawn_.FontBold()) {
+    // When a new cell becomes current, the cells are repainted below from the
+    // final state; a repaint of the old cell here would be painted over,
+    // except that printing its digit turns the font bold for good. Without a
+    // new cell, the old cell's repaint is the last one and runs below, with
+    // the font as it finds it.
+    if (hasCell && IsDigit(GetBuffer(oldRow, oldCol)) && !drawn_.FontBold()) {
       frm.SetFontBold();
       drawn_.SetFontBold();
     }

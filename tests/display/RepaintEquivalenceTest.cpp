@@ -1,0 +1,318 @@
+// The display skips cells whose look has not changed since it last painted
+// them. These tests hold it to the plain algorithm, which repaints all 81
+// cells on every repaint: after every step of long random sessions both must
+// have left exactly the same pixels, ink print counts and font weight
+// included.
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "display/LiteralBoard.h"
+#include "model/NuminoSchema.h"
+#include "support/FakePlatform.h"
+#include "support/RasterSurface.h"
+
+namespace numino {
+namespace {
+
+using testing::FakePlatform;
+using testing::LiteralBoard;
+using testing::RasterSurface;
+
+std::int16_t Solution(int r, int c) {
+  return static_cast<std::int16_t>(((r - 1) * 3 + (r - 1) / 3 + (c - 1)) % 9 + 1);
+}
+
+// What Load installs, without the file: an emptied model holding `grid`.
+void Install(NuminoSchema& schema, const NuminoSchema::Grid& grid) {
+  schema.Reset();
+  schema.cellValues = grid;
+}
+
+enum class Kind { Input, Refresh, NoCurrentCell, Install };
+
+struct Step {
+  Kind kind = Kind::Input;
+  std::int16_t keyAscii = 0;
+  std::int16_t keyCode = 0;
+  std::int16_t button = 0;
+  std::int32_t x = 0;
+  std::int32_t y = 0;
+  NuminoSchema::Grid grid{};
+
+  std::string Describe() const {
+    std::ostringstream out;
+    switch (kind) {
+      case Kind::Refresh: return "Refresh";
+      case Kind::NoCurrentCell: return "SetCurrentCell(0, 0)";
+      case Kind::Install: return "install a grid";
+      case Kind::Input:
+        out << "ProcessInput(" << keyAscii << ", " << keyCode << ", " << button << ", " << x
+            << ", " << y << ")";
+        return out.str();
+    }
+    return "?";
+  }
+};
+
+class StepMaker {
+ public:
+  explicit StepMaker(unsigned seed) : rng_(seed) {}
+
+  Step Next() {
+    Step s;
+    const unsigned pick = Below(100);
+    if (pick < 35) {
+      s.keyAscii = static_cast<std::int16_t>('0' + Below(10));
+    } else if (pick < 40) {
+      s.keyCode = 46;
+    } else if (pick < 56) {
+      s.keyCode = static_cast<std::int16_t>(37 + Below(4));
+    } else if (pick < 68) {
+      s.button = Below(5) == 0 ? 3 : 1;  // left, sometimes with the right one held
+      Position(s);
+    } else if (pick < 80) {
+      s.button = Below(5) == 0 ? 6 : 2;  // right, sometimes with the middle one
+      Position(s);
+    } else if (pick < 88) {
+      s.keyAscii = 8;
+    } else if (pick < 94) {
+      s.keyAscii = 9;
+    } else if (pick < 96) {
+      s.kind = Kind::Refresh;
+    } else if (pick < 98) {
+      // Inputs that mean nothing: a letter, Enter, Home, F1, the middle button.
+      const std::int16_t ascii[] = {'a', 13, 0, 0, 0};
+      const std::int16_t code[] = {0, 0, 36, 112, 0};
+      const unsigned i = Below(5);
+      s.keyAscii = ascii[i];
+      s.keyCode = code[i];
+      if (i == 4) {
+        s.button = 4;
+        Position(s);
+      }
+    } else if (pick < 99) {
+      s.kind = Kind::NoCurrentCell;
+    } else {
+      s.kind = Kind::Install;
+      for (int r = 1; r <= 9; ++r) {
+        for (int c = 1; c <= 9; ++c) s.grid[r][c] = Below(3) == 0 ? 0 : Solution(r, c);
+      }
+    }
+    return s;
+  }
+
+ private:
+  unsigned Below(unsigned n) { return static_cast<unsigned>(rng_() % n); }
+
+  // Mostly somewhere inside a cell, grid lines included; now and then
+  // anywhere, the margins and off the window included.
+  void Position(Step& s) {
+    if (Below(7) == 0) {
+      s.x = static_cast<std::int32_t>(Below(250)) - 5;
+      s.y = static_cast<std::int32_t>(Below(250)) - 5;
+    } else {
+      s.x = static_cast<std::int32_t>(12 + 24 * Below(9) + Below(24));
+      s.y = static_cast<std::int32_t>(12 + 24 * Below(9) + Below(24));
+    }
+  }
+
+  std::mt19937 rng_;
+};
+
+::testing::AssertionResult SamePixels(const RasterSurface& real, const RasterSurface& literal) {
+  if (real.FontBold() != literal.FontBold()) {
+    return ::testing::AssertionFailure() << "font bold: real " << real.FontBold() << ", literal "
+                                         << literal.FontBold();
+  }
+  if (real.windowWidth != literal.windowWidth || real.windowHeight != literal.windowHeight) {
+    return ::testing::AssertionFailure() << "window size differs";
+  }
+  if (real == literal) return ::testing::AssertionSuccess();
+  for (int y = 0; y < RasterSurface::kSize; ++y) {
+    for (int x = 0; x < RasterSurface::kSize; ++x) {
+      if (real.Pixel(x, y) != literal.Pixel(x, y)) {
+        return ::testing::AssertionFailure()
+               << "first differing pixel (" << x << ", " << y << "): real 0x" << std::hex
+               << real.Pixel(x, y) << ", literal 0x" << literal.Pixel(x, y);
+      }
+    }
+  }
+  return ::testing::AssertionFailure() << "surfaces differ";
+}
+
+::testing::AssertionResult SameModel(const NuminoSchema& a, const NuminoSchema& b) {
+  if (a.cellValues != b.cellValues) return ::testing::AssertionFailure() << "cell values differ";
+  if (a.userExclusions != b.userExclusions) {
+    return ::testing::AssertionFailure() << "user exclusions differ";
+  }
+  if (a.currentRow != b.currentRow || a.currentCol != b.currentCol) {
+    return ::testing::AssertionFailure() << "current cell differs";
+  }
+  if (a.modifiedFlag != b.modifiedFlag) return ::testing::AssertionFailure() << "modified differs";
+  if (a.history != b.history || a.historyPos != b.historyPos) {
+    return ::testing::AssertionFailure() << "history differs";
+  }
+  return ::testing::AssertionSuccess();
+}
+
+// Two schemas in lockstep: one drawn by the real display, one by the plain one.
+struct Pair {
+  FakePlatform realPlatform;
+  FakePlatform literalPlatform;
+  NuminoSchema real{realPlatform};
+  NuminoSchema literal{literalPlatform};
+  RasterSurface realSurface;
+  RasterSurface literalSurface;
+  LiteralBoard board{literal, literalSurface};
+
+  void Apply(const Step& s) {
+    switch (s.kind) {
+      case Kind::Refresh:
+        real.Refresh(realSurface);
+        board.Refresh();
+        break;
+      case Kind::NoCurrentCell:
+        real.SetCurrentCell(realSurface, 0, 0);
+        board.SetCurrentCell(0, 0);
+        break;
+      case Kind::Install:
+        Install(real, s.grid);
+        Install(literal, s.grid);
+        break;
+      case Kind::Input:
+        real.ProcessInput(realSurface, s.keyAscii, s.keyCode, s.button, s.x, s.y);
+        board.ProcessInput(s.keyAscii, s.keyCode, s.button, s.x, s.y);
+        break;
+    }
+  }
+};
+
+// How a session starts: from the empty board, from a document opened and then
+// drawn, or from a document whose digits arrived after the first full redraw
+// of an empty board, so that the font is still regular while digits stand.
+enum class Start { Empty, OpenedThenDrawn, DrawnThenOpened };
+
+void RunSession(unsigned seed, Start start, int steps) {
+  Pair pair;
+  StepMaker maker(seed);
+  Step open;
+  open.kind = Kind::Install;
+  for (int r = 1; r <= 9; ++r) {
+    for (int c = 1; c <= 9; ++c) {
+      open.grid[r][c] = (r * 7 + c * 3 + static_cast<int>(seed)) % 4 == 0 ? Solution(r, c) : 0;
+    }
+  }
+  if (start == Start::OpenedThenDrawn) pair.Apply(open);
+  pair.real.Refresh(pair.realSurface);
+  pair.board.Refresh();
+  if (start == Start::DrawnThenOpened) pair.Apply(open);
+  ASSERT_TRUE(SamePixels(pair.realSurface, pair.literalSurface)) << "seed " << seed << " start";
+  for (int i = 0; i < steps; ++i) {
+    const Step step = maker.Next();
+    pair.Apply(step);
+    ASSERT_TRUE(SameModel(pair.real, pair.literal))
+        << "seed " << seed << ", step " << i << ": " << step.Describe();
+    ASSERT_TRUE(SamePixels(pair.realSurface, pair.literalSurface))
+        << "seed " << seed << ", step " << i << ": " << step.Describe();
+  }
+}
+
+TEST(RepaintEquivalence, LongRandomSessionsLeaveTheSamePixelsAsFullRepaints) {
+  RunSession(1, Start::Empty, 1500);
+  RunSession(2, Start::OpenedThenDrawn, 1500);
+  RunSession(3, Start::Empty, 1500);
+  RunSession(20261208, Start::OpenedThenDrawn, 1500);
+}
+
+// The first steps after digits arrive with the regular font are where the
+// font weight of each print matters; many short sessions try them.
+TEST(RepaintEquivalence, ShortSessionsStartingWithTheRegularFont) {
+  for (unsigned seed = 100; seed < 180; ++seed) {
+    RunSession(seed, Start::DrawnThenOpened, 12);
+    if (HasFatalFailure()) return;
+  }
+}
+
+// Sequences where the order of repaints and font changes matters, run
+// step by step against the plain algorithm.
+TEST(RepaintEquivalence, HandPickedSequences) {
+  struct Row {
+    const char* why;
+    std::vector<Step> steps;
+  };
+  const auto ascii = [](std::int16_t c) {
+    Step s;
+    s.keyAscii = c;
+    return s;
+  };
+  const auto key = [](std::int16_t code) {
+    Step s;
+    s.keyCode = code;
+    return s;
+  };
+  const auto click = [](std::int16_t button, int row, int col) {
+    Step s;
+    s.button = button;
+    s.x = 12 + 24 * (col - 1) + 5;
+    s.y = 12 + 24 * (row - 1) + 5;
+    return s;
+  };
+  Step none;
+  none.kind = Kind::NoCurrentCell;
+  Step refresh;
+  refresh.kind = Kind::Refresh;
+  Step install;
+  install.kind = Kind::Install;
+  install.grid[1][1] = 5;
+  install.grid[4][7] = 2;
+  install.grid[9][9] = 8;
+  Step installAwayFromCurrent = install;
+  installAwayFromCurrent.grid[1][1] = 0;
+
+  const Row rows[] = {
+      {"a digit typed on an empty board turns the font bold after the repaint",
+       {ascii('5'), key(39), ascii('7'), key(37)}},
+      {"moving off a digit and back prints it twice only while it is current",
+       {ascii('5'), key(40), key(38), key(40), click(1, 1, 1), click(1, 9, 9)}},
+      {"a right click on a digit cell prints that cell twice, not the current one",
+       {ascii('4'), click(1, 1, 5), ascii('3'), click(1, 1, 1), click(2, 1, 5), click(2, 3, 3),
+        ascii('8'), ascii('8'), ascii('8')}},
+      {"undoing and redoing exclusions repaints without moving the frame",
+       {ascii('6'), click(2, 5, 5), click(2, 5, 5), click(2, 1, 1), ascii('\b'), ascii('\b'),
+        ascii('\b'), ascii('\t'), ascii('\t')}},
+      {"digits loaded without a repaint, then no current cell, with the regular font",
+       {install, none}},
+      {"digits loaded without a repaint, then a move onto a digit, with the regular font",
+       {install, key(39), click(1, 4, 7), key(37)}},
+      {"digits loaded without a repaint, then a click from an empty cell onto a digit",
+       {installAwayFromCurrent, click(1, 4, 7), key(37), key(39)}},
+      {"digits loaded without a repaint, then a click on an empty cell",
+       {install, click(1, 5, 5), ascii('2')}},
+      {"no current cell, then input that needs one", {ascii('3'), none, ascii('4'), key(46),
+       click(2, 2, 2), ascii('\b'), key(39), key(40), ascii('1'), refresh}},
+      {"a refresh after digits were loaded", {install, refresh, key(40)}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.why);
+    Pair pair;
+    pair.real.Refresh(pair.realSurface);
+    pair.board.Refresh();
+    int i = 0;
+    for (const Step& step : row.steps) {
+      pair.Apply(step);
+      ASSERT_TRUE(SameModel(pair.real, pair.literal)) << "step " << i << ": " << step.Describe();
+      ASSERT_TRUE(SamePixels(pair.realSurface, pair.literalSurface))
+          << "step " << i << ": " << step.Describe();
+      ++i;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace numino

@@ -20,6 +20,11 @@ bool IsLineEnd(char c) { return c == '\r' || c == '\n'; }
 
 std::variant<NuminoSchema::Grid, ParseError> Parse(std::string_view bytes, bool wholeFile) {
   NuminoSchema::Grid cells{};
+  // Only a whole file may end before its first row; the start of a longer
+  // one leaves the rows unknown.
+  if (bytes.empty() && !wholeFile) {
+    return ParseError{"il file è troppo grande per essere un documento NMO"};
+  }
   std::size_t pos = 0;
   for (int row = 1; row <= 9 && pos < bytes.size(); ++row) {
     for (int col = 1; col <= 9; ++col, ++pos) {

@@ -1,0 +1,313 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "model/NuminoSchema.h"
+#include "support/FakePlatform.h"
+#include "support/RasterSurface.h"
+
+namespace numino {
+namespace {
+
+using testing::FakePlatform;
+using testing::RasterSurface;
+
+constexpr const char* kOld = "/home/anna/vecchio.nmo";
+constexpr const char* kNew = "/home/anna/nuovo.nmo";
+const std::vector<bool> kBusyOnOff = {true, false};
+
+std::string EmptyFile() {
+  std::string out;
+  for (int i = 0; i < 9; ++i) out += "000000000\r\n";
+  return out;
+}
+
+void ExpectDialogBasics(const FileDialogRequest& request, const char* title) {
+  EXPECT_EQ(request.title, title);
+  EXPECT_EQ(request.filterDescription, "Documento NMO (*.nmo)");
+  EXPECT_EQ(request.filterPattern, "*.nmo");
+  EXPECT_EQ(request.defaultExtension, "nmo");
+  EXPECT_EQ(request.initialFolder, "/home/anna/Documenti");
+}
+
+struct Document {
+  FakePlatform platform;
+  NuminoSchema schema{platform};
+
+  Document() { platform.documentFolder = "/home/anna/Documenti"; }
+  // A named document with a change not yet saved.
+  void Named() {
+    schema.fileName = kOld;
+    platform.files[kOld] = EmptyFile();
+    schema.SetBuffer(1, 1, 5, false);
+  }
+};
+
+TEST(Save, AnUnnamedDocumentAsksForANameStartingEmpty) {
+  Document d;
+  d.schema.SetBuffer(2, 2, 4, false);
+  d.platform.saveAnswers.push_back(kNew);
+  EXPECT_EQ(d.schema.Save(false), SaveOutcome::Written);
+  ASSERT_EQ(d.platform.saveRequests.size(), 1u);
+  ExpectDialogBasics(d.platform.saveRequests[0], "Salvataggio dati");
+  EXPECT_EQ(d.platform.saveRequests[0].initialFile, "");
+  EXPECT_FALSE(d.platform.saveRequests[0].existingFilesOnly);
+  EXPECT_TRUE(d.platform.messages.empty()) << "no file of that name yet";
+  EXPECT_EQ(d.schema.fileName, kNew);
+  EXPECT_FALSE(d.schema.Modified());
+  EXPECT_EQ(d.platform.files[kNew].substr(0, 11), "000000000\r\n");
+  EXPECT_EQ(d.platform.files[kNew].substr(11, 11), "040000000\r\n");
+}
+
+TEST(Save, CancellingTheDialogChangesNothing) {
+  Document d;
+  d.schema.SetBuffer(2, 2, 4, false);
+  EXPECT_EQ(d.schema.Save(false), SaveOutcome::Cancelled);
+  EXPECT_TRUE(d.platform.writes.empty());
+  EXPECT_EQ(d.schema.fileName, "");
+  EXPECT_TRUE(d.schema.Modified());
+  EXPECT_TRUE(d.platform.busyChanges.empty());
+}
+
+TEST(Save, ANamedDocumentIsWrittenWithoutAnyQuestion) {
+  Document d;
+  d.Named();
+  EXPECT_EQ(d.schema.Save(false), SaveOutcome::Written);
+  EXPECT_TRUE(d.platform.saveRequests.empty());
+  EXPECT_TRUE(d.platform.messages.empty());
+  EXPECT_EQ(d.platform.writes, std::vector<std::string>{kOld});
+  EXPECT_EQ(d.platform.files[kOld].substr(0, 11), "500000000\r\n");
+  EXPECT_FALSE(d.schema.Modified());
+  EXPECT_EQ(d.platform.busyChanges, kBusyOnOff);
+}
+
+TEST(Save, SaveAsStartsFromTheCurrentPathAndAsksBeforeOverwriting) {
+  Document d;
+  d.Named();
+  d.platform.saveAnswers.push_back(kOld);
+  d.platform.messageAnswers.push_back(MessageAnswer::Yes);
+  EXPECT_EQ(d.schema.Save(true), SaveOutcome::Written);
+  ASSERT_EQ(d.platform.saveRequests.size(), 1u);
+  ExpectDialogBasics(d.platform.saveRequests[0], "Salvataggio dati");
+  EXPECT_EQ(d.platform.saveRequests[0].initialFile, kOld);
+  ASSERT_EQ(d.platform.messages.size(), 1u);
+  EXPECT_EQ(d.platform.messages[0].text,
+            "Il file /home/anna/vecchio.nmo esiste già. Lo sovrascrivo?");
+  EXPECT_EQ(d.platform.messages[0].title, "Salvataggio dati");
+  EXPECT_EQ(d.platform.messages[0].style, MessageStyle::YesNoQuestion);
+  EXPECT_EQ(d.platform.files[kOld].substr(0, 11), "500000000\r\n");
+}
+
+TEST(Save, DecliningTheOverwriteBringsTheDialogBack) {
+  Document d;
+  d.Named();
+  d.platform.files[kNew] = "il vecchio contenuto";
+  d.platform.saveAnswers.push_back(kNew);
+  d.platform.messageAnswers.push_back(MessageAnswer::No);
+  // The dialog's second showing is cancelled.
+  EXPECT_EQ(d.schema.Save(true), SaveOutcome::Cancelled);
+  ASSERT_EQ(d.platform.saveRequests.size(), 2u);
+  EXPECT_EQ(d.platform.saveRequests[1].initialFile, kNew) << "back with the name just chosen";
+  ExpectDialogBasics(d.platform.saveRequests[1], "Salvataggio dati");
+  EXPECT_EQ(d.schema.fileName, kOld);
+  EXPECT_TRUE(d.schema.Modified());
+  EXPECT_TRUE(d.platform.writes.empty());
+  EXPECT_EQ(d.platform.files[kNew], "il vecchio contenuto");
+}
+
+TEST(Save, DecliningThenChoosingAnotherNameWritesThatOne) {
+  Document d;
+  d.Named();
+  d.platform.files[kNew] = "il vecchio contenuto";
+  d.platform.saveAnswers = {kNew, "/home/anna/terzo.nmo"};
+  d.platform.messageAnswers.push_back(MessageAnswer::No);
+  EXPECT_EQ(d.schema.Save(true), SaveOutcome::Written);
+  EXPECT_EQ(d.schema.fileName, "/home/anna/terzo.nmo");
+  EXPECT_EQ(d.platform.files[kNew], "il vecchio contenuto");
+  EXPECT_EQ(d.platform.messages.size(), 1u);
+}
+
+TEST(Save, SaveAsToAShorterNameKeepsNothingOfTheOldOne) {
+  Document d;
+  d.schema.fileName = "/home/anna/un nome piuttosto lungo.nmo";
+  d.platform.saveAnswers.push_back("/a.nmo");
+  EXPECT_EQ(d.schema.Save(true), SaveOutcome::Written);
+  EXPECT_EQ(d.schema.fileName, "/a.nmo");
+  EXPECT_EQ(d.schema.GetFileName(), "a");
+}
+
+TEST(Save, AFailedWriteKeepsTheOldFileAndTheNewName) {
+  Document d;
+  d.Named();
+  d.platform.files[kNew] = "il vecchio contenuto";
+  d.platform.failingWrites[kNew] = "permesso negato";
+  d.platform.saveAnswers.push_back(kNew);
+  d.platform.messageAnswers.push_back(MessageAnswer::Yes);
+  try {
+    d.schema.Save(true);
+    FAIL() << "the write failure must reach the caller";
+  } catch (const FileError& error) {
+    EXPECT_EQ(error.Path(), kNew);
+    EXPECT_EQ(error.Reason(), "permesso negato");
+  }
+  EXPECT_EQ(d.platform.files[kNew], "il vecchio contenuto");
+  EXPECT_EQ(d.schema.fileName, kNew);
+  EXPECT_TRUE(d.schema.Modified());
+  EXPECT_EQ(d.platform.busyChanges, kBusyOnOff) << "the pointer comes back after a failure";
+}
+
+TEST(Save, KeepsTheHistorySoUndoMakesTheDocumentModifiedAgain) {
+  Document d;
+  RasterSurface frm;
+  d.schema.Refresh(frm);
+  d.schema.ProcessInput(frm, '3', 0, 0, 0, 0);
+  d.schema.ProcessInput(frm, 0, 0, 2, 100, 100);  // an exclusion too
+  d.platform.saveAnswers.push_back(kNew);
+  ASSERT_EQ(d.schema.Save(false), SaveOutcome::Written);
+  EXPECT_EQ(d.schema.history.size(), 2u);
+  EXPECT_EQ(d.schema.historyPos, 1);
+  EXPECT_EQ(d.schema.userExclusions[4][4], 4);
+  d.schema.ProcessInput(frm, 8, 0, 0, 0, 0);  // the exclusion alone
+  EXPECT_FALSE(d.schema.Modified());
+  d.schema.ProcessInput(frm, 8, 0, 0, 0, 0);
+  EXPECT_EQ(d.schema.GetBuffer(1, 1), 0);
+  EXPECT_TRUE(d.schema.Modified());
+}
+
+TEST(Load, TheOpenDialogStartsWithNoName) {
+  Document d;
+  d.Named();
+  d.platform.files[kNew] = EmptyFile();
+  d.platform.openAnswers.push_back(kNew);
+  d.schema.Load();
+  ASSERT_EQ(d.platform.openRequests.size(), 1u);
+  ExpectDialogBasics(d.platform.openRequests[0], "Caricamento dati");
+  EXPECT_EQ(d.platform.openRequests[0].initialFile, "") << "also when the document has a name";
+  EXPECT_TRUE(d.platform.openRequests[0].existingFilesOnly);
+  EXPECT_TRUE(d.platform.messages.empty());
+  EXPECT_EQ(d.schema.fileName, kNew);
+  EXPECT_EQ(d.platform.busyChanges, kBusyOnOff);
+}
+
+TEST(Load, CancellingTheDialogChangesNothing) {
+  Document d;
+  d.Named();
+  d.schema.Load();
+  EXPECT_EQ(d.schema.fileName, kOld);
+  EXPECT_EQ(d.schema.GetBuffer(1, 1), 5);
+  EXPECT_TRUE(d.schema.Modified());
+  EXPECT_TRUE(d.platform.readLimits.empty());
+  EXPECT_TRUE(d.platform.busyChanges.empty());
+}
+
+// Nothing is installed until the whole file has parsed: a failed load
+// leaves the open document exactly as it was.
+TEST(Load, AFailedLoadLeavesTheDocumentAsItWas) {
+  struct Row {
+    const char* why;
+    std::string contents;  // empty: no such file
+    bool unreadable;
+  };
+  const Row rows[] = {
+      {"the file is gone", "", false},
+      {"the file cannot be read", EmptyFile(), true},
+      {"a bad character", "12345x789\r\n", false},
+      {"a short line", "123456789\r\n1234\r\n", false},
+      {"too big", std::string(3'000'000, '1'), false},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.why);
+    Document d;
+    RasterSurface frm;
+    d.schema.fileName = kOld;
+    d.schema.Refresh(frm);
+    d.schema.ProcessInput(frm, '4', 0, 0, 0, 0);
+    d.schema.ProcessInput(frm, 0, 40, 0, 0, 0);
+    d.schema.ProcessInput(frm, '7', 0, 0, 0, 0);
+    d.schema.ProcessInput(frm, 0, 0, 2, 200, 200);
+    d.schema.ProcessInput(frm, 8, 0, 0, 0, 0);  // leaves a record to redo
+    d.schema.ProcessInput(frm, 0, 0, 1, 130, 150);
+    const NuminoSchema before = d.schema;
+
+    const std::string path = "/home/anna/rotto.nmo";
+    if (!r.contents.empty()) d.platform.files[path] = r.contents;
+    if (r.unreadable) d.platform.failingReads[path] = "accesso negato";
+    d.platform.openAnswers.push_back(path);
+    EXPECT_THROW(d.schema.Load(), FileError);
+
+    EXPECT_EQ(d.schema.cellValues, before.cellValues);
+    EXPECT_EQ(d.schema.userExclusions, before.userExclusions);
+    EXPECT_EQ(d.schema.fileName, kOld);
+    EXPECT_TRUE(d.schema.Modified());
+    EXPECT_EQ(d.schema.history, before.history);
+    EXPECT_EQ(d.schema.historyPos, before.historyPos);
+    EXPECT_EQ(d.schema.currentRow, before.currentRow);
+    EXPECT_EQ(d.schema.currentCol, before.currentCol);
+    EXPECT_EQ(d.platform.busyChanges, kBusyOnOff);
+  }
+}
+
+TEST(FileNames, LongerThan519CharactersAreRefused) {
+  struct Row {
+    const char* why;
+    std::string name;
+    bool accepted;
+  };
+  const std::string folder = "/d/";
+  const auto named = [&](std::size_t characters) {
+    return folder + std::string(characters - folder.size() - 4, 'x') + ".nmo";
+  };
+  std::string accented = folder;
+  for (int i = 0; i < 512; ++i) accented += "è";  // 2 bytes, 1 character
+  accented += ".nmo";                              // 3 + 512 + 4 = 519 characters
+  const Row rows[] = {
+      {"519 characters fit", named(519), true},
+      {"520 characters do not", named(520), false},
+      {"519 characters of which many take two bytes", accented, true},
+      {"520 of those", accented + "x", false},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.why);
+    {
+      Document d;
+      d.platform.saveAnswers.push_back(r.name);
+      const SaveOutcome outcome = d.schema.Save(false);
+      if (r.accepted) {
+        EXPECT_EQ(outcome, SaveOutcome::Written);
+        EXPECT_EQ(d.schema.fileName, r.name);
+        EXPECT_TRUE(d.platform.messages.empty());
+      } else {
+        // Refused with a warning; the dialog comes back and is cancelled.
+        EXPECT_EQ(outcome, SaveOutcome::Cancelled);
+        EXPECT_EQ(d.schema.fileName, "");
+        EXPECT_TRUE(d.platform.writes.empty());
+        ASSERT_EQ(d.platform.messages.size(), 1u);
+        EXPECT_EQ(d.platform.messages[0].title, "Salvataggio dati");
+        EXPECT_EQ(d.platform.messages[0].style, MessageStyle::OkExclamation);
+        EXPECT_EQ(d.platform.saveRequests.size(), 2u);
+      }
+    }
+    {
+      Document d;
+      d.Named();
+      d.platform.files[r.name] = EmptyFile();
+      d.platform.openAnswers.push_back(r.name);
+      d.schema.Load();
+      if (r.accepted) {
+        EXPECT_EQ(d.schema.fileName, r.name);
+        EXPECT_TRUE(d.platform.messages.empty());
+      } else {
+        EXPECT_EQ(d.schema.fileName, kOld);
+        EXPECT_TRUE(d.schema.Modified());
+        EXPECT_TRUE(d.platform.readLimits.empty()) << "nothing is read";
+        ASSERT_EQ(d.platform.messages.size(), 1u);
+        EXPECT_EQ(d.platform.messages[0].title, "Caricamento dati");
+        EXPECT_EQ(d.platform.messages[0].style, MessageStyle::OkExclamation);
+      }
+    }
+  }
+}
+
+}  // namespace
+}  // namespace numino

@@ -103,26 +103,19 @@ TEST(ToggleUserExclusion, FlipsOneDigitAndRecordsTheComplementedMasks) {
   EXPECT_EQ(schema.historyPos, 2);
 }
 
-TEST(ToggleUserExclusion, AddsToTheDigitsAlreadyRuledOut) {
-  FakePlatform platform;
-  NuminoSchema schema(platform);
-  schema.ToggleUserExclusion(1, 1, 9);
-  schema.ToggleUserExclusion(1, 1, 1);
-  EXPECT_EQ(schema.userExclusions[1][1], 256 + 1);
-  EXPECT_EQ(schema.history.back(), (UndoRecord{1, 1, -257, -258}));
-  EXPECT_EQ(schema.userExclusions[1][2], 0) << "only the cell named";
-}
-
-// The flip looks neither at what the cell holds nor at its peers.
-TEST(ToggleUserExclusion, IsRecordedEvenWhereItChangesNothingOnScreen) {
+// The flip looks neither at what the cell holds nor at its peers, and adds
+// to the digits already ruled out there.
+TEST(ToggleUserExclusion, IsRecordedWhateverTheCellShows) {
   FakePlatform platform;
   NuminoSchema schema(platform);
   schema.cellValues[4][4] = 6;  // the cell holds a digit
   schema.cellValues[4][9] = 2;  // and 2 is excluded there by a peer
   schema.ToggleUserExclusion(4, 4, 2);
-  schema.ToggleUserExclusion(4, 4, 6);
-  EXPECT_EQ(schema.userExclusions[4][4], 2 + 32);
-  EXPECT_EQ(schema.history.size(), 2u);
+  schema.ToggleUserExclusion(4, 4, 9);
+  EXPECT_EQ(schema.userExclusions[4][4], 2 + 256);
+  const std::vector<UndoRecord> expected = {{4, 4, -1, -3}, {4, 4, -3, -259}};
+  EXPECT_EQ(schema.history, expected);
+  EXPECT_EQ(schema.userExclusions[4][5], 0) << "only the cell named";
 }
 
 TEST(ToggleUserExclusion, DropsTheUndoneRecords) {

@@ -224,23 +224,6 @@ TEST(CellDisplay, NoCurrentCellMeansNoFrameAndNoGreen) {
   EXPECT_EQ(Mark(frm, 1, 2, 5), kRed) << "and so do the marks";
 }
 
-TEST(CellDisplay, MovingTheFrameLeavesNoTrace) {
-  FakePlatform platform;
-  NuminoSchema schema(platform);
-  RasterSurface frm;
-  schema.Refresh(frm);
-  schema.SetCurrentCell(frm, 4, 6);
-  schema.SetCurrentCell(frm, 4, 6);  // the same cell again: the same frame
-  EXPECT_TRUE(FrameAt(frm, 4, 6));
-  EXPECT_FALSE(FrameAt(frm, 1, 1));
-  RasterSurface fresh;
-  NuminoSchema same(platform);
-  same.currentRow = 4;
-  same.currentCol = 6;
-  same.Refresh(fresh);
-  EXPECT_TRUE(frm == fresh);
-}
-
 // A surface whose text measures what the test says, to pin down the rounding:
 // the spare room 24 - size is rounded to the nearest integer (halves to even)
 // and then halved, truncating toward zero.

@@ -10,7 +10,6 @@
 #include <random>
 #include <sstream>
 #include <string>
-#include <vector>
 
 #include "display/LiteralBoard.h"
 #include "model/NuminoSchema.h"
@@ -236,81 +235,6 @@ TEST(RepaintEquivalence, ShortSessionsStartingWithTheRegularFont) {
   for (unsigned seed = 100; seed < 180; ++seed) {
     RunSession(seed, Start::DrawnThenOpened, 12);
     if (HasFatalFailure()) return;
-  }
-}
-
-// Sequences where the order of repaints and font changes matters, run
-// step by step against the plain algorithm.
-TEST(RepaintEquivalence, HandPickedSequences) {
-  struct Row {
-    const char* why;
-    std::vector<Step> steps;
-  };
-  const auto ascii = [](std::int16_t c) {
-    Step s;
-    s.keyAscii = c;
-    return s;
-  };
-  const auto key = [](std::int16_t code) {
-    Step s;
-    s.keyCode = code;
-    return s;
-  };
-  const auto click = [](std::int16_t button, int row, int col) {
-    Step s;
-    s.button = button;
-    s.x = 12 + 24 * (col - 1) + 5;
-    s.y = 12 + 24 * (row - 1) + 5;
-    return s;
-  };
-  Step none;
-  none.kind = Kind::NoCurrentCell;
-  Step refresh;
-  refresh.kind = Kind::Refresh;
-  Step install;
-  install.kind = Kind::Install;
-  install.grid[1][1] = 5;
-  install.grid[4][7] = 2;
-  install.grid[9][9] = 8;
-  Step installAwayFromCurrent = install;
-  installAwayFromCurrent.grid[1][1] = 0;
-
-  const Row rows[] = {
-      {"a digit typed on an empty board turns the font bold after the repaint",
-       {ascii('5'), key(39), ascii('7'), key(37)}},
-      {"moving off a digit and back prints it twice only while it is current",
-       {ascii('5'), key(40), key(38), key(40), click(1, 1, 1), click(1, 9, 9)}},
-      {"a right click on a digit cell prints that cell twice, not the current one",
-       {ascii('4'), click(1, 1, 5), ascii('3'), click(1, 1, 1), click(2, 1, 5), click(2, 3, 3),
-        ascii('8'), ascii('8'), ascii('8')}},
-      {"undoing and redoing exclusions repaints without moving the frame",
-       {ascii('6'), click(2, 5, 5), click(2, 5, 5), click(2, 1, 1), ascii('\b'), ascii('\b'),
-        ascii('\b'), ascii('\t'), ascii('\t')}},
-      {"digits loaded without a repaint, then no current cell, with the regular font",
-       {install, none}},
-      {"digits loaded without a repaint, then a move onto a digit, with the regular font",
-       {install, key(39), click(1, 4, 7), key(37)}},
-      {"digits loaded without a repaint, then a click from an empty cell onto a digit",
-       {installAwayFromCurrent, click(1, 4, 7), key(37), key(39)}},
-      {"digits loaded without a repaint, then a click on an empty cell",
-       {install, click(1, 5, 5), ascii('2')}},
-      {"no current cell, then input that needs one", {ascii('3'), none, ascii('4'), key(46),
-       click(2, 2, 2), ascii('\b'), key(39), key(40), ascii('1'), refresh}},
-      {"a refresh after digits were loaded", {install, refresh, key(40)}},
-  };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.why);
-    Pair pair;
-    pair.real.Refresh(pair.realSurface);
-    pair.board.Refresh();
-    int i = 0;
-    for (const Step& step : row.steps) {
-      pair.Apply(step);
-      ASSERT_TRUE(SameModel(pair.real, pair.literal)) << "step " << i << ": " << step.Describe();
-      ASSERT_TRUE(SamePixels(pair.realSurface, pair.literalSurface))
-          << "step " << i << ": " << step.Describe();
-      ++i;
-    }
   }
 }
 

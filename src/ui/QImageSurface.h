@@ -23,6 +23,8 @@ class QImageSurface : public numino::DrawingSurface {
   QImageSurface(QSize logicalSize, qreal devicePixelRatio, const QPalette& palette,
                 const QFont& font);
   ~QImageSurface() override;
+  QImageSurface(const QImageSurface&) = delete;
+  QImageSurface& operator=(const QImageSurface&) = delete;
 
   // The picture, with every drawing call so far applied.
   const QImage& Image();

@@ -225,10 +225,12 @@ TEST(Load, AFailedLoadLeavesTheDocumentAsItWas) {
     d.schema.ProcessInput(frm, '4', 0, 0, 0, 0);
     d.schema.ProcessInput(frm, 0, 40, 0, 0, 0);
     d.schema.ProcessInput(frm, '7', 0, 0, 0, 0);
-    d.schema.ProcessInput(frm, 0, 0, 2, 200, 200);
-    d.schema.ProcessInput(frm, 8, 0, 0, 0, 0);  // leaves a record to redo
+    d.schema.ProcessInput(frm, 0, 0, 2, 200, 200);  // rule out 7 in (8, 8)
+    d.schema.ProcessInput(frm, 0, 0, 2, 60, 200);   // and in (8, 3)
+    d.schema.ProcessInput(frm, 8, 0, 0, 0, 0);      // leaves a record to redo
     d.schema.ProcessInput(frm, 0, 0, 1, 130, 150);
     const NuminoSchema before = d.schema;
+    ASSERT_EQ(before.userExclusions[8][8], 64);
 
     const std::string path = "/home/anna/rotto.nmo";
     if (!r.contents.empty()) d.platform.files[path] = r.contents;

@@ -11,8 +11,9 @@
 // and turns key presses and button releases into the input codes of the
 // puzzle core. It never draws the board itself.
 //
-// It keeps the keyboard focus: Tab and Backtab reach it as characters and
-// never move the focus.
+// It is 240 x 240 pixels: the board from (12, 12) to (228, 228) with a
+// 12-pixel margin all round. It keeps the keyboard focus: Tab and Backtab
+// reach it as characters and never move the focus.
 class BoardWidget : public QWidget {
   Q_OBJECT
 
@@ -29,14 +30,19 @@ class BoardWidget : public QWidget {
   void KeyDown(std::int16_t keyCode);
   void KeyPress(std::int16_t keyAscii);
   void MouseUp(std::int16_t button, int x, int y);
+  // The screen's pixel ratio changed and the image was made anew, blank:
+  // the board has to be drawn again.
+  void DevicePixelRatioChanged();
 
  protected:
   void paintEvent(QPaintEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
   bool focusNextPrevChild(bool next) override;
-  void changeEvent(QEvent* event) override;
+  bool event(QEvent* event) override;
 
  private:
+  void FollowDevicePixelRatio();
+
   std::unique_ptr<QImageSurface> surface_;
 };

@@ -1,0 +1,152 @@
+#include "ui/BoardWidget.h"
+
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QtMath>
+#include <QTest>
+#include <QVBoxLayout>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "WindowTestSupport.h"
+
+namespace {
+
+using numino::testing::ShowActive;
+
+// A board in a window with a second widget that takes the focus, so that
+// a Tab that moved the focus would be noticed. Records every signal.
+class BoardWidgetTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    auto* layout = new QVBoxLayout(&window);
+    board = new BoardWidget;
+    edit = new QLineEdit;
+    layout->addWidget(board);
+    layout->addWidget(edit);
+    QObject::connect(board, &BoardWidget::KeyDown, [this](std::int16_t code) {
+      events.push_back("down " + std::to_string(code));
+    });
+    QObject::connect(board, &BoardWidget::KeyPress, [this](std::int16_t code) {
+      events.push_back("char " + std::to_string(code));
+    });
+    QObject::connect(board, &BoardWidget::MouseUp, [this](std::int16_t button, int x, int y) {
+      events.push_back("up " + std::to_string(button) + " " + std::to_string(x) + "," +
+                       std::to_string(y));
+    });
+    ASSERT_TRUE(ShowActive(window, *board));
+  }
+
+  QWidget window;
+  BoardWidget* board = nullptr;
+  QLineEdit* edit = nullptr;
+  std::vector<std::string> events;
+};
+
+using Events = std::vector<std::string>;
+
+TEST_F(BoardWidgetTest, KeysGiveOneKeyDownThenOneCharacter) {
+  struct Row {
+    Qt::Key key;
+    Qt::KeyboardModifiers modifiers;
+    Events expected;
+    const char* reason;
+  };
+  const Row rows[] = {
+      {Qt::Key_7, {}, {"down 55", "char 55"}, "a digit: key code first, then the character"},
+      {Qt::Key_7, Qt::KeypadModifier, {"down 55", "char 55"}, "a keypad digit types a digit"},
+      {Qt::Key_Left, {}, {"down 37"}, "arrows type nothing"},
+      {Qt::Key_Delete, {}, {"down 46"}, "Delete types nothing"},
+      {Qt::Key_Backspace, {}, {"down 8", "char 8"}, ""},
+      {Qt::Key_Tab, {}, {"down 9", "char 9"}, "Tab reaches the board, focus stays"},
+      {Qt::Key_Backtab, Qt::ShiftModifier, {"down 9", "char 9"}, "so does Shift+Tab"},
+      {Qt::Key_Shift, {}, {}, "a modifier alone gives nothing"},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.reason);
+    events.clear();
+    QTest::keyClick(board, r.key, r.modifiers);
+    EXPECT_EQ(events, r.expected);
+    EXPECT_TRUE(board->hasFocus());
+  }
+}
+
+TEST_F(BoardWidgetTest, ButtonReleasesGiveButtonAndPixel) {
+  struct Row {
+    Qt::MouseButton button;
+    Qt::KeyboardModifiers modifiers;
+    QPoint at;
+    std::string expected;
+    const char* reason;
+  };
+  const Row rows[] = {
+      {Qt::LeftButton, {}, {12, 12}, "up 1 12,12", "board origin"},
+      {Qt::RightButton, {}, {100, 227}, "up 2 100,227", ""},
+      {Qt::MiddleButton, {}, {40, 41}, "up 4 40,41", ""},
+      {Qt::LeftButton, Qt::ControlModifier, {50, 60}, "up 1 50,60", "modifiers are not passed"},
+      {Qt::LeftButton, {}, {3, 235}, "up 1 3,235", "the margin goes through too"},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.reason);
+    events.clear();
+    QTest::mouseClick(board, r.button, r.modifiers, r.at);
+    EXPECT_EQ(events, Events{r.expected});
+  }
+}
+
+TEST_F(BoardWidgetTest, PressAloneGivesNothingAndPositionsAreRounded) {
+  QTest::mousePress(board, Qt::LeftButton, {}, {30, 30});
+  EXPECT_TRUE(events.empty());
+  QTest::mouseRelease(board, Qt::LeftButton, {}, {30, 30});
+  EXPECT_EQ(events, Events{"up 1 30,30"});
+
+  // 35.6 is in column 2 once rounded, in column 1 if cut.
+  events.clear();
+  const QPointF at(35.6, 12.4);
+  QMouseEvent release(QEvent::MouseButtonRelease, at, board->mapToGlobal(at), Qt::LeftButton,
+                      Qt::NoButton, Qt::NoModifier);
+  QApplication::sendEvent(board, &release);
+  EXPECT_EQ(events, Events{"up 1 36,12"});
+}
+
+TEST_F(BoardWidgetTest, ShowsExactlyWhatWasDrawn) {
+  QImageSurface& surface = board->Surface();
+  surface.Clear();
+  surface.FilledBox(12, 12, 35, 35, numino::Colour::Direct(0x0000FF));  // red
+  surface.FilledBox(100, 100, 100, 100, numino::Colour::Direct(0x00FF00));
+  board->ShowDrawing();
+  const QImage shown = board->grab().toImage();
+  const QImage& drawn = surface.Image();
+  ASSERT_EQ(shown.size(), drawn.size());
+  // Probes in the board's pixels, read in the device pixels of both images.
+  const qreal ratio = drawn.devicePixelRatio();
+  const auto at = [ratio](int x, int y) { return QPoint(qFloor(x * ratio), qFloor(y * ratio)); };
+  for (const QPoint p : {QPoint(12, 12), QPoint(35, 35), QPoint(36, 36), QPoint(100, 100),
+                         QPoint(101, 100), QPoint(0, 0), QPoint(239, 239)}) {
+    SCOPED_TRACE(testing::Message() << p.x() << "," << p.y());
+    EXPECT_EQ(shown.pixelColor(at(p.x(), p.y())), drawn.pixelColor(at(p.x(), p.y())));
+  }
+  EXPECT_EQ(shown.pixelColor(at(20, 20)), QColor(255, 0, 0));
+  EXPECT_EQ(shown.pixelColor(at(100, 100)), QColor(0, 255, 0));
+}
+
+TEST_F(BoardWidgetTest, NewScreenRatioMakesANewImageAndAsksForARedraw) {
+  int redraws = 0;
+  QObject::connect(board, &BoardWidget::DevicePixelRatioChanged, [&redraws] { ++redraws; });
+  const qreal screenRatio = board->devicePixelRatioF();
+
+  QEvent sameScreen(QEvent::ScreenChangeInternal);
+  QApplication::sendEvent(board, &sameScreen);
+  EXPECT_EQ(redraws, 0) << "same ratio: the image stays";
+
+  board->Surface().SetDevicePixelRatio(screenRatio + 1);  // as if it came from another screen
+  QEvent moved(QEvent::ScreenChangeInternal);
+  QApplication::sendEvent(board, &moved);
+  EXPECT_EQ(redraws, 1);
+  EXPECT_EQ(board->Surface().Image().devicePixelRatio(), screenRatio);
+}
+
+}  // namespace

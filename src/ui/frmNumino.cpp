@@ -1,0 +1,177 @@
+#include "ui/frmNumino.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QLayout>
+#include <QMenu>
+#include <QMenuBar>
+
+#include "ui/Application.h"
+#include "ui/BoardWidget.h"
+#include "ui/QtPlatform.h"
+
+using numino::FileError;
+using numino::MessageAnswer;
+using numino::MessageStyle;
+
+namespace {
+
+// What the save prompt answers; the commands stop on kCancel alone.
+constexpr int kNothingAsked = 0;
+constexpr int kSaved = 1;
+constexpr int kCancel = static_cast<int>(MessageAnswer::Cancel);
+
+constexpr const char* kSaveTitle = "Salvataggio dati";
+constexpr const char* kOpenTitle = "Caricamento dati";
+
+const char* const kAboutTitle = "Informazioni su Numino";
+const char* const kAboutText =
+    "Numino.exe\r\n"
+    "L'assistente per la risoluzione di numino.\r\n"
+    "\r\n"
+    "Gli sviluppatori di Numino, 2026\r\n"
+    "file:///usr/share/doc/numino/README.md";
+
+}  // namespace
+
+frmNumino::frmNumino(numino::Platform& platform, QString programName, QWidget* parent)
+    : QMainWindow(parent), platform_(platform), programName_(std::move(programName)) {
+  setWindowTitle(QStringLiteral("Numino"));
+  setWindowIcon(NuminoIcon());
+  board_ = new BoardWidget(this);
+  setCentralWidget(board_);
+  // The board has a fixed pixel geometry, so the window is as big as the
+  // menu bar and the board's 240 x 240 pixels, and cannot be resized.
+  layout()->setSizeConstraint(QLayout::SetFixedSize);
+  BuildMenus();
+
+  connect(board_, &BoardWidget::KeyDown, this,
+          [this](std::int16_t keyCode) { Route(0, keyCode, 0, 0, 0); });
+  connect(board_, &BoardWidget::KeyPress, this,
+          [this](std::int16_t keyAscii) { Route(keyAscii, 0, 0, 0, 0); });
+  connect(board_, &BoardWidget::MouseUp, this,
+          [this](std::int16_t button, int x, int y) { Route(0, 0, button, x, y); });
+  connect(board_, &BoardWidget::DevicePixelRatioChanged, this, &frmNumino::RefreshBoard);
+  board_->setFocus();
+
+  Form_Load();
+}
+
+frmNumino::~frmNumino() = default;
+
+QString frmNumino::ProgramName() {
+  return QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
+}
+
+void frmNumino::BuildMenus() {
+  const auto addItem = [this](QMenu* menu, const char* name, const QString& caption,
+                              void (frmNumino::*command)()) {
+    QAction* action = menu->addAction(caption);
+    action->setObjectName(QString::fromLatin1(name));
+    connect(action, &QAction::triggered, this, command);
+  };
+
+  QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+  file->setObjectName(QStringLiteral("mnuFile"));
+  addItem(file, "mnuNuovo", QStringLiteral("&Nuovo..."), &frmNumino::mnuNuovo_Click);
+  addItem(file, "mnuApri", QStringLiteral("&Apri..."), &frmNumino::mnuApri_Click);
+  addItem(file, "mnuSalva", QStringLiteral("&Salva"), &frmNumino::mnuSalva_Click);
+  addItem(file, "mnuSalvaConNome", QStringLiteral("Salva con &nome..."),
+          &frmNumino::mnuSalvaConNome_Click);
+  file->addSeparator()->setObjectName(QStringLiteral("mnuSeparator1"));
+  addItem(file, "mnuEsci", QStringLiteral("&Esci"), &frmNumino::mnuEsci_Click);
+
+  QMenu* help = menuBar()->addMenu(QStringLiteral("&?"));
+  help->setObjectName(QStringLiteral("mnuHelp"));
+  addItem(help, "mnuInfo", QStringLiteral("Informazioni su Numino"), &frmNumino::mnuInfo_Click);
+}
+
+// The board is drawn before the window is first shown; showing it only
+// copies the picture.
+void frmNumino::Form_Load() {
+  schema_ = std::make_unique<numino::NuminoSchema>(platform_);
+  UpdateTitle();
+  RefreshBoard();
+}
+
+void frmNumino::UpdateTitle() {
+  title_ = programName_ + QStringLiteral(" - ") + QString::fromStdString(schema_->GetFileName());
+  setWindowTitle(EscapeWindowTitle(title_));
+}
+
+void frmNumino::RefreshBoard() {
+  schema_->Refresh(board_->Surface());
+  board_->ShowDrawing();
+}
+
+// One call per event; the arguments that do not carry it are 0.
+void frmNumino::Route(std::int16_t keyAscii, std::int16_t keyCode, std::int16_t button, int x,
+                      int y) {
+  schema_->ProcessInput(board_->Surface(), keyAscii, keyCode, button, x, y);
+  board_->ShowDrawing();
+}
+
+// A Yes whose save did not happen (the dialog dismissed, the write failed)
+// counts as Cancel: the document must not be dropped unsaved.
+int frmNumino::QuerySaveChanges() {
+  if (!schema_->Modified()) return kNothingAsked;
+  const MessageAnswer answer = platform_.MessageBox("Salvo i dati?", title_.toStdString(),
+                                                    MessageStyle::YesNoCancelQuestion);
+  if (answer != MessageAnswer::Yes) return static_cast<int>(answer);
+  return SaveDocument(false) ? kSaved : kCancel;
+}
+
+// The one place where a failed write is told to the user. The document
+// keeps a newly chosen name and stays modified.
+bool frmNumino::SaveDocument(bool askName) {
+  bool written = false;
+  try {
+    written = schema_->Save(askName) == numino::SaveOutcome::Written;
+  } catch (const FileError& error) {
+    platform_.MessageBox(
+        "Impossibile salvare il file " + error.Path() + ": " + error.Reason() + ".", kSaveTitle,
+        MessageStyle::OkExclamation);
+  }
+  UpdateTitle();
+  return written;
+}
+
+void frmNumino::mnuNuovo_Click() {
+  if (QuerySaveChanges() == kCancel) return;
+  schema_->Reset();
+  UpdateTitle();
+  RefreshBoard();
+}
+
+// After a failed read the document is as it was; the title and the board
+// are brought up to date whatever happened.
+void frmNumino::mnuApri_Click() {
+  if (QuerySaveChanges() == kCancel) return;
+  try {
+    schema_->Load();
+  } catch (const FileError& error) {
+    platform_.MessageBox("Impossibile aprire il file " + error.Path() + ": " + error.Reason() + ".",
+                         kOpenTitle, MessageStyle::OkExclamation);
+  }
+  UpdateTitle();
+  RefreshBoard();
+}
+
+void frmNumino::mnuSalva_Click() { SaveDocument(false); }
+
+void frmNumino::mnuSalvaConNome_Click() { SaveDocument(true); }
+
+void frmNumino::mnuEsci_Click() { close(); }
+
+void frmNumino::mnuInfo_Click() {
+  platform_.MessageBox(kAboutText, kAboutTitle, MessageStyle::OkInformation);
+}
+
+void frmNumino::closeEvent(QCloseEvent* event) {
+  if (QuerySaveChanges() == kCancel) {
+    event->ignore();
+    return;
+  }
+  event->accept();
+}

@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QString>
+
+#include <memory>
+
+#include "model/NuminoSchema.h"
+#include "model/Platform.h"
+
+class BoardWidget;
+class QAction;
+class QMenu;
+
+// The program's only window. It owns the one puzzle, hands it every key
+// press, typed character and button release, and runs the menu commands.
+// It keeps no puzzle state of its own and draws nothing itself: the puzzle
+// draws on the board's surface.
+class frmNumino : public QMainWindow {
+  Q_OBJECT
+
+ public:
+  // programName starts the title: the executable's name without folder
+  // and extension.
+  explicit frmNumino(numino::Platform& platform, QString programName = ProgramName(),
+                     QWidget* parent = nullptr);
+  ~frmNumino() override;
+
+  static QString ProgramName();
+
+  numino::NuminoSchema& Schema() { return *schema_; }
+  BoardWidget& Board() { return *board_; }
+
+  void mnuNuovo_Click();
+  void mnuApri_Click();
+  void mnuSalva_Click();
+  void mnuSalvaConNome_Click();
+  void mnuEsci_Click();
+  void mnuInfo_Click();
+
+ protected:
+  // Form_Unload: every request to close comes here.
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void BuildMenus();
+  void Form_Load();
+  void UpdateTitle();
+  void RefreshBoard();
+  void Route(std::int16_t keyAscii, std::int16_t keyCode, std::int16_t button, int x, int y);
+  int QuerySaveChanges();
+  bool SaveDocument(bool askName);
+
+  numino::Platform& platform_;
+  QString programName_;
+  QString title_;  // as shown, before escaping for Qt
+  BoardWidget* board_ = nullptr;
+  std::unique_ptr<numino::NuminoSchema> schema_;
+};

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <QPalette>
+#include <map>
 #include <set>
 #include <sstream>
 #include <string>
@@ -53,32 +54,19 @@ struct Board {
   // leaves no current cell.
   void Run(const std::string& script) {
     std::istringstream steps(script);
+    // {KeyAscii, KeyCode} of the named keys.
+    static const std::map<std::string, std::pair<int, int>> kKeys = {
+        {"left", {0, 37}}, {"up", {0, 38}},  {"right", {0, 39}}, {"down", {0, 40}},
+        {"del", {0, 46}},  {"undo", {8, 0}}, {"redo", {9, 0}}};
     for (std::string s; steps >> s;) {
-      const auto key = [&](int code) {
-        schema.ProcessInput(surface, 0, std::int16_t(code), 0, 0, 0);
-      };
-      const auto type = [&](int ascii) {
-        schema.ProcessInput(surface, std::int16_t(ascii), 0, 0, 0, 0);
-      };
-      if (s.size() == 1 && s[0] >= '0' && s[0] <= '9')
-        type(s[0]);
-      else if (s == "left")
-        key(37);
-      else if (s == "up")
-        key(38);
-      else if (s == "right")
-        key(39);
-      else if (s == "down")
-        key(40);
-      else if (s == "del")
-        key(46);
-      else if (s == "undo")
-        type(8);
-      else if (s == "redo")
-        type(9);
-      else if (s == "none")
+      if (s.size() == 1 && s[0] >= '0' && s[0] <= '9') {
+        schema.ProcessInput(surface, std::int16_t(s[0]), 0, 0, 0, 0);
+      } else if (const auto k = kKeys.find(s); k != kKeys.end()) {
+        schema.ProcessInput(surface, std::int16_t(k->second.first), std::int16_t(k->second.second),
+                            0, 0, 0);
+      } else if (s == "none") {
         schema.SetCurrentCell(surface, 0, 0);
-      else if (s.size() == 3 && (s[0] == 'L' || s[0] == 'R')) {
+      } else if (s.size() == 3 && (s[0] == 'L' || s[0] == 'R')) {
         // The middle of the cell.
         const int x = CellLeft(s[2] - '0') + 12;
         const int y = CellTop(s[1] - '0') + 12;

@@ -42,7 +42,9 @@ frmNumino::frmNumino(numino::Platform& platform, QString programName, QWidget* p
   board_ = new BoardWidget(this);
   setCentralWidget(board_);
   // The board has a fixed pixel geometry, so the window is as big as the
-  // menu bar and the board's 240 x 240 pixels, and cannot be resized.
+  // menu bar and the board's 240 x 240 pixels, and cannot be resized. The
+  // outer size that Refresh asks for is therefore left unanswered: the
+  // frame's size is the desktop's business.
   layout()->setSizeConstraint(QLayout::SetFixedSize);
   BuildMenus();
 

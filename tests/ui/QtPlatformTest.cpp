@@ -195,26 +195,12 @@ TEST(QtPlatformFiles, WriteInterruptedHalfWayLeavesTheOldFile) {
       << "no temporary file is left behind";
 }
 
-TEST(QtPlatformFiles, ErrorReasons) {
-  struct Row {
-    int code;
-    QString fallback;
-    const char* reason;
-  };
-  const Row rows[] = {
-      {ENOSPC, {}, "spazio esaurito sul disco"},
-      {EACCES, {}, "permesso negato"},
-      {EPERM, {}, "permesso negato"},
-      {EROFS, {}, "il disco è di sola lettura"},
-      {ENOENT, {}, "la cartella non esiste"},
-      {EISDIR, {}, "è una cartella"},
-      {0, qt_error_string(EROFS), "il disco è di sola lettura"},  // errno lost, Qt's text kept
-      {0, QStringLiteral("Errore strano"), "Errore strano"},
-  };
-  for (const Row& r : rows) {
-    SCOPED_TRACE(r.reason);
-    EXPECT_EQ(FileErrorReason(r.code, r.fallback), r.reason);
-  }
+// The reasons for the common error numbers show in the write tests above;
+// here, what happens when the number is lost or unusual.
+TEST(QtPlatformFiles, ErrorReasonWithoutAKnownNumber) {
+  EXPECT_EQ(FileErrorReason(0, qt_error_string(EROFS)), "il disco è di sola lettura")
+      << "recognised from Qt's text";
+  EXPECT_EQ(FileErrorReason(0, QStringLiteral("Errore strano")), "Errore strano");
 }
 
 TEST(QtPlatformFolders, DocumentsGoNextToTheProgramWhenWritable) {
@@ -251,14 +237,10 @@ TEST(QtPlatformMessages, ButtonsIconAndAnswers) {
   const Row rows[] = {
       {MessageStyle::YesNoCancelQuestion, yesNoCancel, QMessageBox::Question, QMessageBox::NoButton,
        MessageAnswer::Cancel, "Escape answers Cancel"},
-      {MessageStyle::YesNoCancelQuestion, yesNoCancel, QMessageBox::Question, QMessageBox::Yes,
-       MessageAnswer::Yes, ""},
       {MessageStyle::YesNoCancelQuestion, yesNoCancel, QMessageBox::Question, QMessageBox::No,
        MessageAnswer::No, ""},
       {MessageStyle::YesNoQuestion, yesNo, QMessageBox::Question, QMessageBox::NoButton,
        MessageAnswer::No, "no Cancel: Escape answers No"},
-      {MessageStyle::YesNoQuestion, yesNo, QMessageBox::Question, QMessageBox::Yes,
-       MessageAnswer::Yes, ""},
       {MessageStyle::OkExclamation, QMessageBox::Ok, QMessageBox::Warning, QMessageBox::NoButton,
        MessageAnswer::Ok, ""},
       {MessageStyle::OkInformation, QMessageBox::Ok, QMessageBox::Information, QMessageBox::Ok,

@@ -170,16 +170,6 @@ TEST(SavePrompt, BeforeClosing) {
       [](Session& s) { return !s.window->isVisible(); });
 }
 
-TEST(SavePrompt, NothingChangedAsksNothing) {
-  Session s(true);
-  s.window->show();
-  Trigger(*s.window, "mnuNuovo");
-  Trigger(*s.window, "mnuApri");
-  s.window->close();
-  EXPECT_TRUE(s.platform.messages.empty());
-  EXPECT_FALSE(s.window->isVisible());
-}
-
 TEST(Commands, NewEmptiesRetitlesAndRedraws) {
   Session s(true);
   s.Schema().currentRow = 5;

@@ -51,13 +51,11 @@ TEST(frmNuminoStart, IconIsTheNineSquares) {
     const char* what;
   };
   const Probe probes[] = {
-      {0, 0, Qt::black, "corner"},          {31, 0, Qt::black, "corner"},
-      {0, 31, Qt::black, "corner"},         {31, 31, Qt::black, "corner"},
-      {2, 2, Qt::green, "top-left square"}, {9, 9, Qt::green, "top-left square"},
-      {10, 5, Qt::black, "line between"},   {12, 2, Qt::white, "top-middle square"},
-      {19, 9, Qt::white, "top-middle square"}, {12, 12, Qt::green, "centre square"},
-      {22, 22, Qt::red, "bottom-right square"}, {29, 29, Qt::red, "bottom-right square"},
-      {22, 12, Qt::green, "middle-right square"}, {12, 22, Qt::white, "bottom-middle square"},
+      {0, 0, Qt::black, "corner"},           {31, 31, Qt::black, "corner"},
+      {2, 2, Qt::green, "top-left square"},  {9, 9, Qt::green, "top-left square"},
+      {10, 5, Qt::black, "line between"},    {12, 2, Qt::white, "top-middle square"},
+      {19, 9, Qt::white, "top-middle square"}, {22, 22, Qt::red, "bottom-right square"},
+      {29, 29, Qt::red, "bottom-right square"},
   };
   for (const Probe& p : probes) {
     SCOPED_TRACE(testing::Message() << p.what << " at " << p.x << "," << p.y);

@@ -1,11 +1,16 @@
 // Plays the fuzzer's bytes to ProcessInput as a stream of key presses,
 // typed characters and clicks, and checks the puzzle after every one; at
 // the end everything is undone and must give back the starting grid.
+//
+// The bytes: first the starting puzzle (SetUpStart), then one event after
+// another (NextEvent) until they run out.
 
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <limits>
+#include <string_view>
 
 #include "FuzzSupport.h"
 #include "PictureCheck.h"

@@ -99,11 +99,13 @@ xvfb_pid=$!
 wait_for 30 "the X server to start" test -s "$tmp/display"
 export DISPLAY=":$(head -n 1 "$tmp/display")"
 
-# --- The program, with a home and desktop folders of its own.
+# --- The program, with a home and desktop folders of its own. The session
+# bus named here does not exist: without any, the D-Bus library would try to
+# start one for the X display, which would outlive the test.
 mkdir -p "$tmp/home" "$tmp/config" "$tmp/data" "$tmp/cache" "$tmp/runtime" "$tmp/docs"
 chmod 700 "$tmp/runtime"
-env -u DBUS_SESSION_BUS_ADDRESS -u SESSION_MANAGER -u QT_SCALE_FACTOR \
-  -u QT_SCREEN_SCALE_FACTORS -u QT_STYLE_OVERRIDE -u QT_FONT_DPI \
+env -u SESSION_MANAGER -u QT_SCALE_FACTOR -u QT_SCREEN_SCALE_FACTORS -u QT_STYLE_OVERRIDE \
+  -u QT_FONT_DPI DBUS_SESSION_BUS_ADDRESS="unix:path=$tmp/runtime/no-bus" \
   HOME="$tmp/home" XDG_CONFIG_HOME="$tmp/config" XDG_DATA_HOME="$tmp/data" \
   XDG_CACHE_HOME="$tmp/cache" XDG_RUNTIME_DIR="$tmp/runtime" QT_QPA_PLATFORM=xcb \
   "$program" >"$tmp/numino.log" 2>&1 &

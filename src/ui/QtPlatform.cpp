@@ -253,7 +253,9 @@ numino::FileStart QtPlatform::ReadFileStart(const std::string& path, std::size_t
 }
 
 // Through a temporary file renamed over the old one at the end: a failed or
-// interrupted save never leaves the old file truncated or half written.
+// interrupted save never leaves the old file truncated or half written. A
+// folder that takes no new file may still hold a file the user may write;
+// that file is then written in place, as there is no other way to save it.
 void QtPlatform::WriteFile(const std::string& path, std::string_view bytes) {
   const QString name = FromUtf8(path);
   int errorNumber = 0;
@@ -268,6 +270,7 @@ void QtPlatform::WriteFile(const std::string& path, std::string_view bytes) {
       break;
   }
   QSaveFile file(name);
+  file.setDirectWriteFallback(true);
   if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
     errorNumber = errno;
     throw FileError(path, FileErrorReason(errorNumber, file.errorString()));

@@ -97,7 +97,8 @@ Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset \
   3>"$tmp/display" >"$tmp/xvfb.log" 2>&1 &
 xvfb_pid=$!
 wait_for 30 "the X server to start" test -s "$tmp/display"
-export DISPLAY=":$(head -n 1 "$tmp/display")"
+DISPLAY=":$(head -n 1 "$tmp/display")"
+export DISPLAY
 
 # --- The program, with a home and desktop folders of its own. The session
 # bus named here does not exist: without any, the D-Bus library would try to
@@ -129,8 +130,8 @@ board_y=$((Y + HEIGHT - kBoardSide))
 # Screen position of a pixel given in board-widget pixels.
 screen_x() { echo $((board_x + $1)); }
 screen_y() { echo $((board_y + $1)); }
-# The middle of cell (row, col), in board-widget pixels.
-cell_x() { echo $((kBoardOrigin + ($1 - 1) * kCellPitch + kCellPitch / 2)); }
+# The middle of the cell in row or column N, in board-widget pixels.
+cell_middle() { echo $((kBoardOrigin + ($1 - 1) * kCellPitch + kCellPitch / 2)); }
 
 focus() {
   timeout 10 xdotool windowfocus --sync "$1" || fail "could not give the keyboard focus to window $1"
@@ -141,7 +142,7 @@ click() {
   xdotool mousemove --sync "$(screen_x "$2")" "$(screen_y "$3")" click "$1" ||
     fail "xdotool could not click at $2,$3"
 }
-click_cell() { click "$1" "$(cell_x "$3")" "$(cell_x "$2")"; }
+click_cell() { click "$1" "$(cell_middle "$3")" "$(cell_middle "$2")"; }
 
 focus "$main"
 
@@ -157,6 +158,7 @@ click_cell 3 9 9
 # --- What the screen shows. Each probe: WHAT, X,Y in board-widget pixels,
 # and "=R,G,B" (that colour) or "!R,G,B" (anything else).
 readonly kBlack=0,0,0 kWhite=255,255,255 kGreen=0,255,0 kRed=255,0,0
+# shellcheck disable=SC2054  # the commas are inside the positions
 probes=(
   "the board's top-left corner" 12,12 "=$kBlack"
   "a box line, its first pixel" 84,50 "=$kBlack"
@@ -172,7 +174,7 @@ probes=(
 
 # Prints "R,G,B" for each X,Y (screen pixels) of the screenshot, one a line.
 read_pixels() {
-  local shot=$1 format= p
+  local shot=$1 format='' p
   shift
   for p in "$@"; do
     format+="%[fx:int(255*p{$p}.r+0.5)],%[fx:int(255*p{$p}.g+0.5)],%[fx:int(255*p{$p}.b+0.5)]\n"

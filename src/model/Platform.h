@@ -78,7 +78,7 @@ class Platform {
   // is not a regular file is refused. Throws FileError.
   virtual FileStart ReadFileStart(const std::string& path, std::size_t maxBytes) = 0;
   // Replaces the file's contents as a whole: a failed write leaves the old
-  // file as it was, wherever its folder takes a new file. Throws FileError.
+  // file as it was. Throws FileError.
   virtual void WriteFile(const std::string& path, std::string_view bytes) = 0;
 };
 

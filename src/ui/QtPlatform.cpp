@@ -253,9 +253,7 @@ numino::FileStart QtPlatform::ReadFileStart(const std::string& path, std::size_t
 }
 
 // Through a temporary file renamed over the old one at the end: a failed or
-// interrupted save never leaves the old file truncated or half written. A
-// folder that takes no new file may still hold a file the user may write;
-// that file is then written in place, as there is no other way to save it.
+// interrupted save never leaves the old file truncated or half written.
 void QtPlatform::WriteFile(const std::string& path, std::string_view bytes) {
   const QString name = FromUtf8(path);
   int errorNumber = 0;
@@ -270,7 +268,6 @@ void QtPlatform::WriteFile(const std::string& path, std::string_view bytes) {
       break;
   }
   QSaveFile file(name);
-  file.setDirectWriteFallback(true);
   if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
     errorNumber = errno;
     throw FileError(path, FileErrorReason(errorNumber, file.errorString()));

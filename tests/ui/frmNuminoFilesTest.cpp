@@ -407,28 +407,4 @@ TEST(SavingNames, OneCharacterTooLongIsRefusedAndAskedAgain) {
   EXPECT_FALSE(s.Schema().Modified());
 }
 
-// This was refused with "permesso negato": the save went only through a
-// new file in the same folder.
-TEST(SavingRegression, WritableFileInAReadOnlyFolderIsWritten) {
-  Session s;
-  const std::string folder = s.Path("condivisa");
-  ASSERT_EQ(mkdir(folder.c_str(), 0755), 0);
-  const std::string path = folder + "/comune.nmo";
-  Put(path, "vecchio");
-  ASSERT_EQ(chmod(path.c_str(), 0666), 0);
-  ASSERT_EQ(chmod(folder.c_str(), 0555), 0);
-  s.platform.saveChoices.push_back(path);
-  s.platform.answers = {MessageAnswer::Yes};
-  {
-    AsUnprivilegedUser nobody;
-    Trigger(*s.window, "mnuSalvaConNome");
-  }
-  ASSERT_EQ(s.platform.messages.size(), 1u) << s.platform.messages.back().text;
-  EXPECT_EQ(s.platform.messages[0].style, MessageStyle::YesNoQuestion)
-      << "only the overwrite question";
-  EXPECT_FALSE(s.Schema().Modified());
-  EXPECT_EQ(Get(path), "500000000\r\n000000000\r\n000000000\r\n000700000\r\n" +
-                           Repeat("000000000\r\n", 4) + "000000009\r\n");
-}
-
 }  // namespace

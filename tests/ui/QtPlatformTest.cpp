@@ -2,7 +2,6 @@
 
 #include <QAbstractButton>
 #include <QDialogButtonBox>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFileDialog>
 #include <QLineEdit>
@@ -127,19 +126,22 @@ TEST(QtPlatformFiles, ReadRefusesWhatIsNotAFileWithoutWaiting) {
   QtPlatform platform;
   for (const Row& r : rows) {
     SCOPED_TRACE(r.path);
-    QElapsedTimer clock;
-    clock.start();
+    // A FIFO opened for reading would wait for a writer: the test would hang.
     EXPECT_EQ(ReasonOf([&] { platform.ReadFileStart(r.path, 100); }), r.reason);
-    EXPECT_LT(clock.elapsed(), 1000);
   }
 }
 
+// The file itself may be written, but its folder takes no new file, so the
+// save cannot go through a file renamed over it. Writing in place instead
+// would leave a half-written file if the write broke off: it is refused.
 TEST(QtPlatformFiles, FailedWriteLeavesTheOldFile) {
   QTemporaryDir dir;
+  ASSERT_EQ(chmod(dir.path().toLocal8Bit().constData(), 0755), 0);
   const std::string folder = Path(dir, "sola-lettura");
   ASSERT_EQ(mkdir(folder.c_str(), 0755), 0);
   const std::string path = folder + "/pippo.nmo";
   Put(path, "vecchio");
+  ASSERT_EQ(chmod(path.c_str(), 0666), 0);
   ASSERT_EQ(chmod(folder.c_str(), 0555), 0);
   QtPlatform platform;
   std::string reason;

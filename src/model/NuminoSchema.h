@@ -112,6 +112,7 @@ class NuminoSchema {
 
   void UndoStep(DrawingSurface& frm);
   void RedoStep(DrawingSurface& frm);
+  void Replay(DrawingSurface& frm, const UndoRecord& r, std::int16_t value);
 
   std::string AskSaveName();
 

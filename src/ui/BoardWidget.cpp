@@ -89,13 +89,21 @@ bool BoardWidget::focusNextPrevChild(bool /*next*/) { return false; }
 bool BoardWidget::event(QEvent* event) {
   // Sent when the window moves to another screen, whose pixel ratio may differ.
   if (event->type() == QEvent::ScreenChangeInternal) FollowDevicePixelRatio();
+  // Sent when the desktop's theme, or the window's palette, changes.
+  if (event->type() == QEvent::PaletteChange) FollowPalette();
   return QWidget::event(event);
+}
+
+void BoardWidget::FollowPalette() {
+  if (!surface_->SetPalette(palette())) return;
+  emit ImageRemade();
+  update();
 }
 
 void BoardWidget::FollowDevicePixelRatio() {
   const qreal ratio = devicePixelRatioF();
   if (qFuzzyCompare(ratio, surface_->Image().devicePixelRatio())) return;
   surface_->SetDevicePixelRatio(ratio);
-  emit DevicePixelRatioChanged();
+  emit ImageRemade();
   update();
 }

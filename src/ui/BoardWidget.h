@@ -30,9 +30,9 @@ class BoardWidget : public QWidget {
   void KeyDown(std::int16_t keyCode);
   void KeyPress(std::int16_t keyAscii);
   void MouseUp(std::int16_t button, int x, int y);
-  // The screen's pixel ratio changed and the image was made anew, blank:
-  // the board has to be drawn again.
-  void DevicePixelRatioChanged();
+  // The screen's pixel ratio or the desktop's colours changed and the image
+  // was made anew, blank: the board has to be drawn again.
+  void ImageRemade();
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -43,6 +43,7 @@ class BoardWidget : public QWidget {
 
  private:
   void FollowDevicePixelRatio();
+  void FollowPalette();
 
   std::unique_ptr<QImageSurface> surface_;
 };

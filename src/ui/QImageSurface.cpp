@@ -88,6 +88,13 @@ struct QImageSurface::State {
     return qRgb(colour.Red(), colour.Green(), colour.Blue());
   }
 
+  void TakeColours(const QPalette& palette) {
+    base = palette.color(QPalette::Base).rgb();
+    buttonText = palette.color(QPalette::ButtonText).rgb();
+    window = palette.color(QPalette::Window).rgb();
+    windowText = palette.color(QPalette::WindowText).rgb();
+  }
+
   void EndText() {
     if (painter.isActive()) painter.end();
   }
@@ -160,10 +167,7 @@ QImageSurface::QImageSurface(QSize logicalSize, qreal devicePixelRatio, const QP
     : d_(new State) {
   d_->logicalSize = logicalSize;
   d_->ratio = WholeRatio(devicePixelRatio);
-  d_->base = palette.color(QPalette::Base).rgb();
-  d_->buttonText = palette.color(QPalette::ButtonText).rgb();
-  d_->window = palette.color(QPalette::Window).rgb();
-  d_->windowText = palette.color(QPalette::WindowText).rgb();
+  d_->TakeColours(palette);
   QFont boardFont = font;
   // Grey antialiasing: colour fringes would depend on the screen the image
   // is finally shown on.
@@ -191,6 +195,16 @@ QRect QImageSurface::TakeDirtyRect() {
 void QImageSurface::SetDevicePixelRatio(qreal ratio) {
   d_->ratio = WholeRatio(ratio);
   d_->MakeImage();
+}
+
+bool QImageSurface::SetPalette(const QPalette& palette) {
+  const std::array<QRgb, 4> before = {d_->base, d_->buttonText, d_->window, d_->windowText};
+  d_->TakeColours(palette);
+  if (before == std::array<QRgb, 4>{d_->base, d_->buttonText, d_->window, d_->windowText}) {
+    return false;
+  }
+  d_->MakeImage();
+  return true;
 }
 
 void QImageSurface::Clear() {

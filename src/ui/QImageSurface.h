@@ -32,6 +32,10 @@ class QImageSurface : public numino::DrawingSurface {
   QRect TakeDirtyRect();
   // Makes a new, cleared image for another screen; the caller redraws.
   void SetDevicePixelRatio(qreal ratio);
+  // Takes the colours of a new palette (the desktop's theme changed) and
+  // makes a new, cleared image for the caller to redraw. Returns false, and
+  // keeps the image, when the colours the board uses are the same.
+  bool SetPalette(const QPalette& palette);
   // Called with the outer window size that Refresh asks for.
   std::function<void(int width, int height)> onWindowSize;
 

@@ -54,7 +54,7 @@ frmNumino::frmNumino(numino::Platform& platform, QString programName, QWidget* p
           [this](std::int16_t keyAscii) { Route(keyAscii, 0, 0, 0, 0); });
   connect(board_, &BoardWidget::MouseUp, this,
           [this](std::int16_t button, int x, int y) { Route(0, 0, button, x, y); });
-  connect(board_, &BoardWidget::DevicePixelRatioChanged, this, &frmNumino::RefreshBoard);
+  connect(board_, &BoardWidget::ImageRemade, this, &frmNumino::RefreshBoard);
   board_->setFocus();
 
   Form_Load();

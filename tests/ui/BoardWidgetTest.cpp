@@ -1,6 +1,7 @@
 #include "ui/BoardWidget.h"
 
 #include <QLineEdit>
+#include <QStyle>
 #include <QMouseEvent>
 #include <QtMath>
 #include <QTest>
@@ -12,6 +13,8 @@
 #include <vector>
 
 #include "WindowTestSupport.h"
+#include "support/FakePlatform.h"
+#include "ui/frmNumino.h"
 
 namespace {
 
@@ -134,7 +137,7 @@ TEST_F(BoardWidgetTest, ShowsExactlyWhatWasDrawn) {
 
 TEST_F(BoardWidgetTest, NewScreenRatioMakesANewImageAndAsksForARedraw) {
   int redraws = 0;
-  QObject::connect(board, &BoardWidget::DevicePixelRatioChanged, [&redraws] { ++redraws; });
+  QObject::connect(board, &BoardWidget::ImageRemade, [&redraws] { ++redraws; });
   const qreal screenRatio = board->devicePixelRatioF();
 
   QEvent sameScreen(QEvent::ScreenChangeInternal);
@@ -146,6 +149,31 @@ TEST_F(BoardWidgetTest, NewScreenRatioMakesANewImageAndAsksForARedraw) {
   QApplication::sendEvent(board, &moved);
   EXPECT_EQ(redraws, 1);
   EXPECT_EQ(board->Surface().Image().devicePixelRatio(), screenRatio);
+}
+
+}  // namespace
+
+namespace {
+
+// A theme change used to leave the board in the old colours until the
+// program was started again.
+TEST(BoardWidgetTheme, NewPaletteRedrawsTheBoardInItsColours) {
+  QApplication::setPalette(QApplication::style()->standardPalette());
+  numino::testing::FakePlatform platform;
+  frmNumino window(platform);
+  BoardWidget& board = window.Board();
+  const QColor before = numino::testing::BoardPixel(board, 24, 24);  // inside cell (1, 1)
+
+  QPalette dark = board.palette();
+  dark.setColor(QPalette::Base, QColor(30, 30, 40));
+  dark.setColor(QPalette::ButtonText, QColor(230, 230, 230));
+  dark.setColor(QPalette::Window, QColor(60, 60, 60));
+  board.setPalette(dark);
+
+  EXPECT_NE(before, QColor(30, 30, 40));
+  EXPECT_EQ(numino::testing::BoardPixel(board, 24, 24), QColor(30, 30, 40)) << "cell background";
+  EXPECT_EQ(numino::testing::BoardPixel(board, 12, 100), QColor(230, 230, 230)) << "border";
+  EXPECT_EQ(numino::testing::BoardPixel(board, 5, 5), QColor(60, 60, 60)) << "margin";
 }
 
 }  // namespace

@@ -4,9 +4,7 @@ namespace numino {
 
 namespace {
 
-std::int16_t DigitBit(std::int16_t digit) {
-  return static_cast<std::int16_t>(1 << (digit - 1));
-}
+std::int16_t DigitBit(std::int16_t digit) { return static_cast<std::int16_t>(1 << (digit - 1)); }
 
 }  // namespace
 

@@ -7,12 +7,12 @@
 // starts 12 pixels from the client area's left and top edges.
 namespace numino::geometry {
 
-inline constexpr int kBoardOrigin = 12;   // x of the left border, y of the top border
-inline constexpr int kCellPitch = 24;     // distance between neighbouring grid lines
+inline constexpr int kBoardOrigin = 12;  // x of the left border, y of the top border
+inline constexpr int kCellPitch = 24;    // distance between neighbouring grid lines
 inline constexpr int kBoardEnd = kBoardOrigin + 9 * kCellPitch;  // 228: right and bottom border
-inline constexpr int kFrameInset = 2;     // current-cell frame, inside the grid lines
-inline constexpr int kContentInset = 3;   // repainted interior of a cell
-inline constexpr int kMarkPitch = 6;      // exclusion marks: 6 x 6 squares on a 6-pixel pitch
+inline constexpr int kFrameInset = 2;    // current-cell frame, inside the grid lines
+inline constexpr int kContentInset = 3;  // repainted interior of a cell
+inline constexpr int kMarkPitch = 6;     // exclusion marks: 6 x 6 squares on a 6-pixel pitch
 inline constexpr int kMarkSize = 6;
 
 // The window's outer size, frame, title bar and menu bar included.

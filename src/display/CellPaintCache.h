@@ -49,9 +49,7 @@ class CellPaintCache {
     if (row >= 0 && row <= 9 && col >= 0 && col <= 9) cells_[row][col].reset();
   }
 
-  bool IsPainted(int row, int col, const CellLook& look) const {
-    return cells_[row][col] == look;
-  }
+  bool IsPainted(int row, int col, const CellLook& look) const { return cells_[row][col] == look; }
   void Remember(int row, int col, const CellLook& look) { cells_[row][col] = look; }
 
   bool FontBold() const { return fontBold_; }

@@ -94,9 +94,9 @@ class NuminoSchema {
   Grid cellValues{};
   std::int16_t currentRow = 1;  // 0 = no current cell
   std::int16_t currentCol = 1;
-  std::string fileName;  // full path; empty = no name yet
+  std::string fileName;       // full path; empty = no name yet
   bool modifiedFlag = false;  // the digits changed since new, open or save
-  Grid userExclusions{};  // per cell, bit d-1 set = digit d ruled out by hand
+  Grid userExclusions{};      // per cell, bit d-1 set = digit d ruled out by hand
   // Records 0..historyPos are applied (undoable, newest last); the ones
   // above are undone (redoable, next first). -1 = nothing applied. Wide
   // types: a long session never runs out of history.

@@ -85,9 +85,7 @@ class Platform {
 // Shows the busy pointer for as long as it lives.
 class BusyPointer {
  public:
-  explicit BusyPointer(Platform& platform) : platform_(platform) {
-    platform_.SetBusyPointer(true);
-  }
+  explicit BusyPointer(Platform& platform) : platform_(platform) { platform_.SetBusyPointer(true); }
   ~BusyPointer() { platform_.SetBusyPointer(false); }
   BusyPointer(const BusyPointer&) = delete;
   BusyPointer& operator=(const BusyPointer&) = delete;

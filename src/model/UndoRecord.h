@@ -21,9 +21,7 @@ struct UndoRecord {
 };
 
 // The complement encoding of an exclusion mask, and its inverse.
-constexpr std::int16_t EncodeMask(std::int16_t mask) {
-  return static_cast<std::int16_t>(~mask);
-}
+constexpr std::int16_t EncodeMask(std::int16_t mask) { return static_cast<std::int16_t>(~mask); }
 constexpr std::int16_t DecodeMask(std::int16_t stored) {
   return static_cast<std::int16_t>(~stored);
 }

@@ -18,8 +18,7 @@ class DeferredIconEngine : public QIconEngine {
   DeferredIconEngine(const QStyle* style, QStyle::StandardPixmap which)
       : style_(style), which_(which) {}
 
-  void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode,
-             QIcon::State state) override {
+  void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override {
     Icon().paint(painter, rect, Qt::AlignCenter, mode, state);
   }
   QSize actualSize(const QSize& size, QIcon::Mode mode, QIcon::State state) override {

@@ -12,21 +12,14 @@ struct NamedKey {
 };
 
 constexpr NamedKey kNamedKeys[] = {
-    {Qt::Key_Backspace, 8, 8},
-    {Qt::Key_Tab, 9, 9},
+    {Qt::Key_Backspace, 8, 8}, {Qt::Key_Tab, 9, 9},
     {Qt::Key_Backtab, 9, 9},  // Shift+Tab still redoes
-    {Qt::Key_Return, 13, 13},
-    {Qt::Key_Enter, 13, 13},
-    {Qt::Key_Escape, 27, 27},
-    {Qt::Key_PageUp, 33, 0},
-    {Qt::Key_PageDown, 34, 0},
-    {Qt::Key_End, 35, 0},
-    {Qt::Key_Home, 36, 0},
-    {Qt::Key_Left, 37, 0},
-    {Qt::Key_Up, 38, 0},
-    {Qt::Key_Right, 39, 0},
-    {Qt::Key_Down, 40, 0},
-    {Qt::Key_Insert, 45, 0},
+    {Qt::Key_Return, 13, 13},  {Qt::Key_Enter, 13, 13},
+    {Qt::Key_Escape, 27, 27},  {Qt::Key_PageUp, 33, 0},
+    {Qt::Key_PageDown, 34, 0}, {Qt::Key_End, 35, 0},
+    {Qt::Key_Home, 36, 0},     {Qt::Key_Left, 37, 0},
+    {Qt::Key_Up, 38, 0},       {Qt::Key_Right, 39, 0},
+    {Qt::Key_Down, 40, 0},     {Qt::Key_Insert, 45, 0},
     {Qt::Key_Delete, 46, 0},  // X reports 127 as its text: it types nothing
 };
 

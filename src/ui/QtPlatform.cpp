@@ -169,8 +169,7 @@ std::optional<std::string> QtPlatform::RunFileDialog(const numino::FileDialogReq
   dialog.setOption(QFileDialog::DontUseNativeDialog);
   dialog.setDefaultSuffix(FromUtf8(request.defaultExtension));
   dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-  dialog.setFileMode(request.existingFilesOnly ? QFileDialog::ExistingFile
-                                               : QFileDialog::AnyFile);
+  dialog.setFileMode(request.existingFilesOnly ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
   // Saving asks about an existing file itself.
   dialog.setOption(QFileDialog::DontConfirmOverwrite);
   if (!request.initialFile.empty()) dialog.selectFile(FromUtf8(request.initialFile));
@@ -198,9 +197,7 @@ void QtPlatform::SetBusyPointer(bool busy) {
   }
 }
 
-bool QtPlatform::FileExists(const std::string& path) {
-  return QFileInfo::exists(FromUtf8(path));
-}
+bool QtPlatform::FileExists(const std::string& path) { return QFileInfo::exists(FromUtf8(path)); }
 
 numino::FileStart QtPlatform::ReadFileStart(const std::string& path, std::size_t maxBytes) {
   const QByteArray native = QFile::encodeName(FromUtf8(path));

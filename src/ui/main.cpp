@@ -6,8 +6,7 @@
 
 int main(int argc, char** argv) {
   // Whole-number scale factors keep the board's one-pixel lines sharp.
-  QGuiApplication::setHighDpiScaleFactorRoundingPolicy(
-      Qt::HighDpiScaleFactorRoundingPolicy::Round);
+  QGuiApplication::setHighDpiScaleFactorRoundingPolicy(Qt::HighDpiScaleFactorRoundingPolicy::Round);
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Numino"));
   SetUpApplication(app);

@@ -28,7 +28,7 @@ TEST(CheckFinish, ReportsOnAFullGridOnly) {
   struct Row {
     const char* why;
     std::function<void(Grid&)> change;  // applied to the correct grid
-    const char* text;  // nullptr: no message at all
+    const char* text;                   // nullptr: no message at all
     MessageStyle style;
   };
   const Row rows[] = {
@@ -45,8 +45,7 @@ TEST(CheckFinish, ReportsOnAFullGridOnly) {
        [](Grid& g) { g[9][9] = 7; },
        "Schema non valido (verificare la casella in riga 6, colonna 9)",
        MessageStyle::OkExclamation},
-      {"(9, 9) from 8 to 9: the first cell whose peers lack a digit",
-       [](Grid& g) { g[9][9] = 9; },
+      {"(9, 9) from 8 to 9: the first cell whose peers lack a digit", [](Grid& g) { g[9][9] = 9; },
        "Schema non valido (verificare la casella in riga 1, colonna 9)",
        MessageStyle::OkExclamation},
       {"a full grid of ones: the very first cell fails",
@@ -61,7 +60,8 @@ TEST(CheckFinish, ReportsOnAFullGridOnly) {
          for (auto& line : g) line.fill(4);
          g[5][5] = 0;
        },
-       nullptr, {}},
+       nullptr,
+       {}},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.why);

@@ -52,7 +52,7 @@ TEST(Refresh, NewBoardHasOneFrameAndNothingElse) {
   // Border 4 x 216 + 4 corners; 8 inner lines each way, 2 of them doubled,
   // 215 inner pixels each minus the crossings; the frame 4 x 20.
   const int border = 4 * 216;
-  const int innerColumns = 10 * 215;  // 10 one-pixel vertical lines
+  const int innerColumns = 10 * 215;      // 10 one-pixel vertical lines
   const int innerRows = 10 * (215 - 10);  // horizontal ones, less the crossings
   EXPECT_EQ(black, border + innerColumns + innerRows + 4 * 20);
 }
@@ -146,14 +146,14 @@ TEST(Refresh, PictureDependsOnlyOnTheModel) {
     int x, y;
   };
   const Input inputs[] = {
-      {'5', 0, 0, 0, 0},     // into (1, 1)
-      {0, 39, 0, 0, 0},      // right arrow
-      {'3', 0, 0, 0, 0},     // into (1, 2)
-      {0, 0, 2, 70, 20},     // right click: rule out 3 in (1, 3)
-      {0, 0, 1, 120, 130},   // left click on (5, 5)
-      {'7', 0, 0, 0, 0},
-      {8, 0, 0, 0, 0},       // undo the 7
-      {0, 40, 0, 0, 0},      // down arrow
+      {'5', 0, 0, 0, 0},    // into (1, 1)
+      {0, 39, 0, 0, 0},     // right arrow
+      {'3', 0, 0, 0, 0},    // into (1, 2)
+      {0, 0, 2, 70, 20},    // right click: rule out 3 in (1, 3)
+      {0, 0, 1, 120, 130},  // left click on (5, 5)
+      {'7', 0, 0, 0, 0},    // into (5, 5)
+      {8, 0, 0, 0, 0},      // undo the 7
+      {0, 40, 0, 0, 0},     // down arrow
       {'1', 0, 0, 0, 0},
   };
   for (const Input& in : inputs) {

@@ -140,16 +140,12 @@ TEST(CellDisplay, GreenFollowsTheDigitOfTheCurrentCell) {
 TEST(CellDisplay, MarksSitOnTheKeypadPositionOfTheirDigit) {
   struct Row {
     int row, col, digit;
-    int left, top;  // the mark's top-left pixel
+    int left, top;         // the mark's top-left pixel
     int peerRow, peerCol;  // where the excluding digit stands
   };
   const Row rows[] = {
-      {1, 1, 5, 21, 21, 1, 9},
-      {9, 9, 9, 219, 219, 9, 1},
-      {1, 1, 3, 27, 15, 9, 1},
-      {1, 1, 1, 15, 15, 2, 2},
-      {1, 1, 7, 15, 27, 1, 5},
-      {5, 6, 8, 141, 123, 4, 4},
+      {1, 1, 5, 21, 21, 1, 9}, {9, 9, 9, 219, 219, 9, 1}, {1, 1, 3, 27, 15, 9, 1},
+      {1, 1, 1, 15, 15, 2, 2}, {1, 1, 7, 15, 27, 1, 5},   {5, 6, 8, 141, 123, 4, 4},
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(::testing::Message() << "digit " << r.digit << " in " << r.row << "," << r.col);
@@ -175,7 +171,7 @@ TEST(CellDisplay, HandMadeExclusionsShowBlackOverRedAndOverruleGreen) {
   NuminoSchema schema(platform);
   RasterSurface frm;
   schema.Refresh(frm);
-  Type(schema, frm, '5');      // (1, 1) holds 5; (5, 5) is green
+  Type(schema, frm, '5');       // (1, 1) holds 5; (5, 5) is green
   Click(schema, frm, 2, 5, 5);  // rule out 5 there by hand
   EXPECT_EQ(Ground(frm, 5, 5), kWhite);
   EXPECT_EQ(Mark(frm, 5, 5, 5), kBlack);
@@ -263,8 +259,7 @@ TEST(CellDisplay, DigitsAreCentredInTheirCell) {
     schema.currentCol = 4;
     frm.printed.clear();
     Type(schema, frm, '6');
-    const std::string at =
-        std::to_string(L(4) + r.dx) + "," + std::to_string(T(3) + r.dy) + ":6";
+    const std::string at = std::to_string(L(4) + r.dx) + "," + std::to_string(T(3) + r.dy) + ":6";
     ASSERT_FALSE(frm.printed.empty());
     for (const std::string& p : frm.printed) EXPECT_EQ(p, at);
   }
@@ -303,9 +298,9 @@ TEST(CellDisplay, TheRepaintedCellsDigitIsPrintedTwice) {
   NuminoSchema schema(platform);
   RasterSurface frm;
   schema.Refresh(frm);
-  Type(schema, frm, '1');                     // (1, 1)
+  Type(schema, frm, '1');  // (1, 1)
   schema.ProcessInput(frm, 0, 39, 0, 0, 0);
-  Type(schema, frm, '2');                     // (1, 2), current
+  Type(schema, frm, '2');  // (1, 2), current
   EXPECT_EQ(frm.PrintCount(InkX(2), InkY(1)), 2);
   EXPECT_EQ(frm.PrintCount(InkX(1), InkY(1)), 1);
 

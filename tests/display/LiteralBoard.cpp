@@ -97,8 +97,7 @@ void LiteralBoard::DrawCell(std::int16_t row, std::int16_t col) {
   if (cv != 0) {
     const int bit = 1 << (cv - 1);
     if ((user & bit) == 0 && (m & bit) == 0) {
-      frm_.FilledBox(col * 24 - 9, row * 24 - 9, col * 24 + 9, row * 24 + 9,
-                     Colour::Direct(65280));
+      frm_.FilledBox(col * 24 - 9, row * 24 - 9, col * 24 + 9, row * 24 + 9, Colour::Direct(65280));
     }
   }
   for (std::int16_t d = 1; d <= 9; ++d) {
@@ -107,8 +106,8 @@ void LiteralBoard::DrawCell(std::int16_t row, std::int16_t col) {
   }
 }
 
-void LiteralBoard::DrawMark(std::int16_t d, std::int16_t mask, std::int16_t row,
-                            std::int16_t col, Colour colour) {
+void LiteralBoard::DrawMark(std::int16_t d, std::int16_t mask, std::int16_t row, std::int16_t col,
+                            Colour colour) {
   if (((1 << (d - 1)) & mask) == 0) return;
   const int x1 = (col - 1) * 24 + 12 + 2 + 1 + 6 * ((d - 1) % 3);
   const int y1 = (row - 1) * 24 + 12 + 2 + 1 + 6 * ((d - 1) / 3);
@@ -124,8 +123,8 @@ void LiteralBoard::PrintCentred(std::int16_t row, std::int16_t col, std::int16_t
   frm_.Print(CellLeft(col) + static_cast<int>(h / 2), CellTop(row) + static_cast<int>(v / 2), s);
 }
 
-void LiteralBoard::ProcessInput(std::int16_t KeyAscii, std::int16_t KeyCode,
-                                std::int16_t Button, std::int32_t x, std::int32_t y) {
+void LiteralBoard::ProcessInput(std::int16_t KeyAscii, std::int16_t KeyCode, std::int16_t Button,
+                                std::int32_t x, std::int32_t y) {
   const std::int16_t R = schema_.currentRow;
   const std::int16_t C = schema_.currentCol;
   if (KeyAscii != 0) {

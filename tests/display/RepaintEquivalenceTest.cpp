@@ -47,12 +47,15 @@ struct Step {
   std::string Describe() const {
     std::ostringstream out;
     switch (kind) {
-      case Kind::Refresh: return "Refresh";
-      case Kind::NoCurrentCell: return "SetCurrentCell(0, 0)";
-      case Kind::Install: return "install a grid";
+      case Kind::Refresh:
+        return "Refresh";
+      case Kind::NoCurrentCell:
+        return "SetCurrentCell(0, 0)";
+      case Kind::Install:
+        return "install a grid";
       case Kind::Input:
-        out << "ProcessInput(" << keyAscii << ", " << keyCode << ", " << button << ", " << x
-            << ", " << y << ")";
+        out << "ProcessInput(" << keyAscii << ", " << keyCode << ", " << button << ", " << x << ", "
+            << y << ")";
         return out.str();
     }
     return "?";
@@ -126,8 +129,8 @@ class StepMaker {
 
 ::testing::AssertionResult SamePixels(const RasterSurface& real, const RasterSurface& literal) {
   if (real.FontBold() != literal.FontBold()) {
-    return ::testing::AssertionFailure() << "font bold: real " << real.FontBold() << ", literal "
-                                         << literal.FontBold();
+    return ::testing::AssertionFailure()
+           << "font bold: real " << real.FontBold() << ", literal " << literal.FontBold();
   }
   if (real.windowWidth != literal.windowWidth || real.windowHeight != literal.windowHeight) {
     return ::testing::AssertionFailure() << "window size differs";

@@ -262,7 +262,7 @@ TEST(FileNames, LongerThan519CharactersAreRefused) {
   };
   std::string accented = folder;
   for (int i = 0; i < 512; ++i) accented += "è";  // 2 bytes, 1 character
-  accented += ".nmo";                              // 3 + 512 + 4 = 519 characters
+  accented += ".nmo";                             // 3 + 512 + 4 = 519 characters
   const Row rows[] = {
       {"519 characters fit", named(519), true},
       {"520 characters do not", named(520), false},

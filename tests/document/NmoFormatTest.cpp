@@ -48,8 +48,7 @@ TEST(NmoFormat, RowsAreLinesAndColumnsAreCharacters) {
   schema.cellValues[9][2] = 3;
   schema.fileName = kPath;
   schema.Save(false);
-  EXPECT_EQ(platform.files[kPath],
-            "500000009\r\n" + Repeat("000000000\r\n", 7) + "030000000\r\n");
+  EXPECT_EQ(platform.files[kPath], "500000009\r\n" + Repeat("000000000\r\n", 7) + "030000000\r\n");
 }
 
 TEST(NmoFormat, SaveThenLoadRestoresTheDigitsAndNothingElse) {
@@ -117,7 +116,11 @@ TEST(NmoFormat, WhatTheReaderAccepts) {
       {"an empty line among the first nine", Repeat(digits + "\r\n", 3) + "\r\n" + digits,
        std::nullopt},
       {"a sign", "-12345678\r\n", std::nullopt},
-      {"a NUL byte", std::string("1234\0" "6789\r\n", 11), std::nullopt},
+      {"a NUL byte",
+       std::string("1234\0"
+                   "6789\r\n",
+                   11),
+       std::nullopt},
       {"LF CR is two line ends, hence an empty line", digits + "\n\r" + digits, std::nullopt},
   };
   for (const Row& row : rows) {
@@ -147,10 +150,10 @@ TEST(NmoFormat, AHugeFileIsRefusedWithoutBeingReadWhole) {
   const std::string grid = Repeat("123456789\r\n", 9);
   const Row rows[] = {
       {"one line of five million digits", std::string(5'000'000, '7'), false},
-      {"a first line longer than the limit",
-       std::string(nmo::kReadLimit + 10, '1') + "\r\n" + grid, false},
-      {"a document followed by five megabytes of anything",
-       grid + std::string(5'000'000, 'x'), true},
+      {"a first line longer than the limit", std::string(nmo::kReadLimit + 10, '1') + "\r\n" + grid,
+       false},
+      {"a document followed by five megabytes of anything", grid + std::string(5'000'000, 'x'),
+       true},
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.why);

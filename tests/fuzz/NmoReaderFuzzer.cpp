@@ -75,9 +75,8 @@ void MakePreviousDocument(NuminoSchema& schema) {
 
 bool SameDocument(const NuminoSchema& a, const NuminoSchema& b) {
   return a.cellValues == b.cellValues && a.userExclusions == b.userExclusions &&
-         a.currentRow == b.currentRow && a.currentCol == b.currentCol &&
-         a.fileName == b.fileName && a.modifiedFlag == b.modifiedFlag &&
-         a.historyPos == b.historyPos && a.history == b.history;
+         a.currentRow == b.currentRow && a.currentCol == b.currentCol && a.fileName == b.fileName &&
+         a.modifiedFlag == b.modifiedFlag && a.historyPos == b.historyPos && a.history == b.history;
 }
 
 void CheckParse(std::string_view bytes, const Reading& expected) {

@@ -71,7 +71,7 @@ struct State {
 };
 
 State Capture(const NuminoSchema& s) {
-  return {s.cellValues, s.userExclusions, s.currentRow, s.currentCol,
+  return {s.cellValues, s.userExclusions, s.currentRow,  s.currentCol,
           s.historyPos, s.history.size(), s.modifiedFlag};
 }
 
@@ -150,8 +150,7 @@ void CheckInvariants(const NuminoSchema& s) {
   FUZZ_CHECK(WithinBounds(s.cellValues, 0, 9));
   FUZZ_CHECK(WithinBounds(s.userExclusions, 0, NuminoSchema::kAllDigits));
   FUZZ_CHECK(s.currentRow >= 1 && s.currentRow <= 9 && s.currentCol >= 1 && s.currentCol <= 9);
-  FUZZ_CHECK(s.historyPos >= -1 &&
-             s.historyPos < static_cast<std::ptrdiff_t>(s.history.size()));
+  FUZZ_CHECK(s.historyPos >= -1 && s.historyPos < static_cast<std::ptrdiff_t>(s.history.size()));
 }
 
 // What one input must have done, from the table of inputs. Undo and redo
@@ -182,16 +181,25 @@ void CheckStep(const State& before, const Event& e, const State& after) {
     }
   } else if (e.keyCode != 0) {
     switch (e.keyCode) {
-      case 37: expected.col = static_cast<std::int16_t>(std::max(C - 1, 1)); break;
-      case 38: expected.row = static_cast<std::int16_t>(std::max(R - 1, 1)); break;
-      case 39: expected.col = static_cast<std::int16_t>(std::min(C + 1, 9)); break;
-      case 40: expected.row = static_cast<std::int16_t>(std::min(R + 1, 9)); break;
+      case 37:
+        expected.col = static_cast<std::int16_t>(std::max(C - 1, 1));
+        break;
+      case 38:
+        expected.row = static_cast<std::int16_t>(std::max(R - 1, 1));
+        break;
+      case 39:
+        expected.col = static_cast<std::int16_t>(std::min(C + 1, 9));
+        break;
+      case 40:
+        expected.row = static_cast<std::int16_t>(std::min(R + 1, 9));
+        break;
       case 46:
         expected.cells[R][C] = 0;
         expected.modified = true;
         pushed();
         break;
-      default: break;
+      default:
+        break;
     }
   } else if ((e.button & 1) != 0) {
     const int r = CellAt(e.y);

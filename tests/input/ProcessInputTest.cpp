@@ -132,11 +132,11 @@ TEST(ProcessInput, ArrowsMoveTheCurrentCellAndStopAtTheEdges) {
     const char* why;
   };
   const Row rows[] = {
-      {5, 5, kLeft, 5, 4, "left"},          {5, 5, kUp, 4, 5, "up"},
-      {5, 5, kRight, 5, 6, "right"},        {5, 5, kDown, 6, 5, "down"},
-      {5, 1, kLeft, 5, 1, "left edge"},     {1, 5, kUp, 1, 5, "top edge"},
-      {5, 9, kRight, 5, 9, "right edge"},   {9, 5, kDown, 9, 5, "bottom edge"},
-      {1, 1, kLeft, 1, 1, "corner, left"},  {9, 9, kDown, 9, 9, "corner, down"},
+      {5, 5, kLeft, 5, 4, "left"},         {5, 5, kUp, 4, 5, "up"},
+      {5, 5, kRight, 5, 6, "right"},       {5, 5, kDown, 6, 5, "down"},
+      {5, 1, kLeft, 5, 1, "left edge"},    {1, 5, kUp, 1, 5, "top edge"},
+      {5, 9, kRight, 5, 9, "right edge"},  {9, 5, kDown, 9, 5, "bottom edge"},
+      {1, 1, kLeft, 1, 1, "corner, left"}, {9, 9, kDown, 9, 9, "corner, down"},
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.why);
@@ -235,14 +235,21 @@ TEST(ProcessInput, OtherCharactersAndKeysDoNothing) {
     const char* why;
   };
   const Row rows[] = {
-      {'a', 0, "a letter"},         {'Z', 0, "a capital"},
-      {' ', 0, "space"},            {13, 0, "Enter"},
-      {27, 0, "Escape"},            {'/', 0, "the character before 0"},
+      {'a', 0, "a letter"},
+      {'Z', 0, "a capital"},
+      {' ', 0, "space"},
+      {13, 0, "Enter"},
+      {27, 0, "Escape"},
+      {'/', 0, "the character before 0"},
       {':', 0, "the character after 9"},
-      {0, 36, "Home"},              {0, 35, "End"},
-      {0, 112, "F1"},               {0, 41, "the key code after the arrows"},
-      {0, 45, "Insert"},            {0, 48, "the key of 0"},
-      {0, 57, "the key of 9"},      {0, 53, "the key of 5"},
+      {0, 36, "Home"},
+      {0, 35, "End"},
+      {0, 112, "F1"},
+      {0, 41, "the key code after the arrows"},
+      {0, 45, "Insert"},
+      {0, 48, "the key of 0"},
+      {0, 57, "the key of 9"},
+      {0, 53, "the key of 5"},
       {0, 8, "the Backspace key, as opposed to its character"},
       {0, 9, "the Tab key, as opposed to its character"},
   };

@@ -136,7 +136,7 @@ TEST(UndoRedo, AnEmptyHistoryChangesNothing) {
 TEST(UndoRedo, OnlyValueRecordsMakeTheDocumentModified) {
   BoardSession b;
   b.Char('6');
-  b.Click(2, 2, 2);  // rule out 6 in (2, 2)
+  b.Click(2, 2, 2);               // rule out 6 in (2, 2)
   b.schema.modifiedFlag = false;  // as if just saved
 
   b.Undo();  // the exclusion
@@ -164,10 +164,10 @@ TEST(UndoRedo, ExclusionsReplayWithoutMovingTheCurrentCell) {
   b.Select(6, 6);
   b.Char('3');
   b.Select(6, 1);
-  b.Char('8');            // (6, 1) holds 8 and is current
-  b.Click(2, 6, 6);       // rule out 8 in (6, 6), a cell holding 3
+  b.Char('8');       // (6, 1) holds 8 and is current
+  b.Click(2, 6, 6);  // rule out 8 in (6, 6), a cell holding 3
   b.Select(9, 9);
-  b.Select(6, 1);         // back: (6, 1) is current again
+  b.Select(6, 1);  // back: (6, 1) is current again
   const int inkX66 = 12 + 24 * 5 + 11;
   const int inkY6 = 12 + 24 * 5 + 11;
   const int inkX61 = 12 + 11;
@@ -190,8 +190,8 @@ TEST(UndoRedo, ExclusionsReplayWithoutMovingTheCurrentCell) {
 
 TEST(UndoRedo, ExclusionUndoRedrawsTheMarks) {
   BoardSession b;
-  b.Char('4');       // (1, 1) holds 4
-  b.Click(2, 7, 7);  // rule out 4 in (7, 7)
+  b.Char('4');                            // (1, 1) holds 4
+  b.Click(2, 7, 7);                       // rule out 4 in (7, 7)
   const int markX = 12 + 24 * 6 + 3 + 2;  // digit 4: left column, middle row
   const int markY = 12 + 24 * 6 + 9 + 2;
   EXPECT_EQ(b.frm.Pixel(markX, markY), RasterSurface::kBlack);

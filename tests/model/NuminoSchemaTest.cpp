@@ -48,7 +48,8 @@ TEST(GetBuffer, OffTheGridReadsZero) {
   NuminoSchema schema(platform);
   schema.cellValues[0][5] = 3;  // index 0 exists but is never part of the grid
   const std::pair<std::int16_t, std::int16_t> cells[] = {{0, 5}, {5, 10}, {-1, 3}, {10, 10}};
-  for (const auto& [row, col] : cells) EXPECT_EQ(schema.GetBuffer(row, col), 0) << row << "," << col;
+  for (const auto& [row, col] : cells)
+    EXPECT_EQ(schema.GetBuffer(row, col), 0) << row << "," << col;
 }
 
 TEST(SetBuffer, OffTheGridChangesNothing) {
@@ -91,8 +92,8 @@ TEST(GetFileName, StripsFolderAndExtension) {
       {"/home/anna/pippo.nmo", "pippo"},
       {"/x.y/a.b.nmo", "a.b"},  // dots in folders don't count
       {"pippo.nmo", "pippo"},
-      {"/d/.nmo", ""},          // a file named only ".nmo"
-      {"/d/senza", "senza"},    // no extension at all
+      {"/d/.nmo", ""},        // a file named only ".nmo"
+      {"/d/senza", "senza"},  // no extension at all
       {"", "(Senza nome)"},
   };
   for (const Row& r : rows) {
@@ -128,8 +129,8 @@ TEST(EditHistory, KeepsMoreRecordsThanA16BitPositionCanCount) {
   ASSERT_EQ(schema.history.size(), std::size_t{kEdits});
   EXPECT_EQ(schema.historyPos, kEdits - 1);
   EXPECT_EQ(schema.history[32768], (UndoRecord{static_cast<std::int16_t>(32768 % 9 + 1), 1,
-                                                static_cast<std::int16_t>((32768 - 9) % 10),
-                                                static_cast<std::int16_t>(32768 % 10)}));
+                                               static_cast<std::int16_t>((32768 - 9) % 10),
+                                               static_cast<std::int16_t>(32768 % 10)}));
 }
 
 }  // namespace

@@ -32,13 +32,13 @@ class FakePlatform : public Platform {
   void WriteFile(const std::string& path, std::string_view bytes) override;
 
   // Script.
-  std::deque<MessageAnswer> messageAnswers;              // empty: Ok, or Cancel for 35
-  std::deque<std::optional<std::string>> saveAnswers;    // empty: cancel
-  std::deque<std::optional<std::string>> openAnswers;    // empty: cancel
+  std::deque<MessageAnswer> messageAnswers;            // empty: Ok, or Cancel for 35
+  std::deque<std::optional<std::string>> saveAnswers;  // empty: cancel
+  std::deque<std::optional<std::string>> openAnswers;  // empty: cancel
   std::string documentFolder = "/home/anna";
-  std::map<std::string, std::string> files;              // path -> contents
-  std::map<std::string, std::string> failingWrites;      // path -> reason
-  std::map<std::string, std::string> failingReads;       // path -> reason
+  std::map<std::string, std::string> files;          // path -> contents
+  std::map<std::string, std::string> failingWrites;  // path -> reason
+  std::map<std::string, std::string> failingReads;   // path -> reason
 
   // Record.
   std::vector<Message> messages;

@@ -1,11 +1,11 @@
 #include "ui/BoardWidget.h"
 
 #include <QLineEdit>
-#include <QStyle>
 #include <QMouseEvent>
-#include <QtMath>
+#include <QStyle>
 #include <QTest>
 #include <QVBoxLayout>
+#include <QtMath>
 
 #include <gtest/gtest.h>
 
@@ -88,7 +88,10 @@ TEST_F(BoardWidgetTest, ButtonReleasesGiveButtonAndPixel) {
   const Row rows[] = {
       {Qt::RightButton, {}, {100, 227}, "up 2 100,227", ""},
       {Qt::MiddleButton, {}, {40, 41}, "up 4 40,41", ""},
-      {Qt::LeftButton, Qt::ControlModifier, {3, 235}, "up 1 3,235",
+      {Qt::LeftButton,
+       Qt::ControlModifier,
+       {3, 235},
+       "up 1 3,235",
        "modifiers are not passed; the margin goes through too"},
   };
   for (const Row& r : rows) {

@@ -293,8 +293,8 @@ TEST(QtPlatformMessages, ButtonsSpeakItalian) {
   });
   platform.MessageBox("Salvo i dati?", "Numino", MessageStyle::YesNoCancelQuestion);
   texts.sort();
-  EXPECT_EQ(texts, (QStringList{QStringLiteral("&No"), QStringLiteral("&Sì"),
-                                QStringLiteral("Annulla")}));
+  EXPECT_EQ(texts,
+            (QStringList{QStringLiteral("&No"), QStringLiteral("&Sì"), QStringLiteral("Annulla")}));
 }
 
 struct DialogSeen {

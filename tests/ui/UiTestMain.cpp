@@ -9,7 +9,7 @@
 // on the offscreen platform unless another is asked for.
 int main(int argc, char** argv) {
   qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen")
-                                                                   : qgetenv("QT_QPA_PLATFORM"));
+                                                                  : qgetenv("QT_QPA_PLATFORM"));
   QApplication app(argc, argv);
   SetUpApplication(app);
   ::testing::InitGoogleTest(&argc, argv);

@@ -77,6 +77,8 @@ struct PromptCase {
   const char* titleIfStopped;
 };
 
+// One case a line, as the table reads best.
+// clang-format off
 const PromptCase kPromptCases[] = {
     {"only exclusions changed: nothing to ask", false, false, {}, {}, false,
      0, 0, {}, true, nullptr},
@@ -95,10 +97,10 @@ const PromptCase kPromptCases[] = {
     {"Yes, a new name, a failed write: stops with the new name", false, true,
      {MessageAnswer::Yes}, kNuovo, true, 1, 1, {kNuovo}, false, "Numino - nuovo"},
 };
+// clang-format on
 
 // Runs one command in each prompt case and checks whether it went on.
-void CheckPromptPaths(const char* command, void (*run)(frmNumino&),
-                      bool (*wentOn)(Session&)) {
+void CheckPromptPaths(const char* command, void (*run)(frmNumino&), bool (*wentOn)(Session&)) {
   for (const PromptCase& c : kPromptCases) {
     SCOPED_TRACE(testing::Message() << command << ": " << c.what);
     Session s(c.named);
@@ -200,8 +202,8 @@ TEST(Commands, OpenLoadsRetitlesAndRedraws) {
 TEST(Commands, OpenOfABadFileTellsWhyAndKeepsTheDocument) {
   struct Row {
     const char* what;
-    const char* contents;      // nullptr: the read itself fails
-    const char* reason;        // nullptr: whatever the reader says
+    const char* contents;  // nullptr: the read itself fails
+    const char* reason;    // nullptr: whatever the reader says
   };
   const Row rows[] = {
       {"unreadable", nullptr, "permesso negato"},

@@ -186,11 +186,12 @@ TEST_F(RealDialogs, OverwriteDeclinedThenSaveDialogCancelled) {
   Trigger(window, "mnuSalvaConNome");
   EXPECT_EQ(script.StepsTaken(), 3u);
   const std::string folder = dir.path().toStdString();
-  EXPECT_EQ(seen, (std::vector<std::string>{
-                      "Salvataggio dati: " + folder + "/pippo.nmo",
-                      "Salvataggio dati: Il file " + folder + "/altro.nmo esiste già. Lo sovrascrivo?",
-                      "Salvataggio dati: " + folder + "/altro.nmo",
-                  }));
+  EXPECT_EQ(seen,
+            (std::vector<std::string>{
+                "Salvataggio dati: " + folder + "/pippo.nmo",
+                "Salvataggio dati: Il file " + folder + "/altro.nmo esiste già. Lo sovrascrivo?",
+                "Salvataggio dati: " + folder + "/altro.nmo",
+            }));
   ExpectUntouched();
 }
 
@@ -203,7 +204,8 @@ TEST_F(RealDialogs, SavePromptCancelledInEveryWay) {
   const Row rows[] = {
       {"Nuovo, Escape at the prompt", "mnuNuovo", {Press(Qt::Key_Escape)}},
       {"Apri, the prompt's close button", "mnuApri", {CloseIt()}},
-      {"Apri, No, then the open dialog cancelled", "mnuApri",
+      {"Apri, No, then the open dialog cancelled",
+       "mnuApri",
        {Click(QMessageBox::No), Press(Qt::Key_Escape)}},
       {"Esci, the prompt's Cancel", "mnuEsci", {Click(QMessageBox::Cancel)}},
   };

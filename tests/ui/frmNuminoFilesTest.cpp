@@ -157,7 +157,8 @@ struct Session {
   // The folders that a row closed are opened again, so that the temporary
   // folder can be removed also by a user other than root.
   ~Session() {
-    for (const QFileInfo& entry : QDir(dir.path()).entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+    for (const QFileInfo& entry :
+         QDir(dir.path()).entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot)) {
       chmod(QFile::encodeName(entry.filePath()).constData(), 0755);
     }
   }
@@ -249,8 +250,8 @@ TEST(OpeningOddFiles, LoadsTheGridTheyHold) {
   const std::string grid = Repeat("123456789\r\n", 9);
   struct Row {
     const char* what;
-    std::string start;     // the file's first bytes
-    long long size;        // the file's size, zeros after the start
+    std::string start;  // the file's first bytes
+    long long size;     // the file's size, zeros after the start
   };
   const Row rows[] = {
       {"lines ended by CR LF, LF and CR in turn",
@@ -362,8 +363,7 @@ TEST(SavingNames, SpacesAccentsAndLongPathsRoundTrip) {
   };
   const Row rows[] = {
       {"spaces, accents and Qt's modified mark",
-       [](Session& s) { return s.Path("la mia partità [*].nmo"); },
-       "Numino - la mia partità [*]"},
+       [](Session& s) { return s.Path("la mia partità [*].nmo"); }, "Numino - la mia partità [*]"},
       {"a path of the longest length accepted, 519 characters",
        [](Session& s) { return PathOfLength(s.folder, 519); }, nullptr},
   };

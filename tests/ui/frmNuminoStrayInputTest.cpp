@@ -109,21 +109,20 @@ class StrayInput : public ::testing::Test {
 // Several thousand keys: the test shows only the first that did something.
 TEST_F(StrayInput, KeysThePuzzleDoesNotUseChangeNothing) {
   const std::set<int> used = {
-      Qt::Key_0,     Qt::Key_1,  Qt::Key_2,     Qt::Key_3,    Qt::Key_4,
-      Qt::Key_5,     Qt::Key_6,  Qt::Key_7,     Qt::Key_8,    Qt::Key_9,
-      Qt::Key_Delete, Qt::Key_Left, Qt::Key_Up, Qt::Key_Right, Qt::Key_Down,
-      Qt::Key_Backspace, Qt::Key_Tab, Qt::Key_Backtab,
+      Qt::Key_0,  Qt::Key_1,     Qt::Key_2,    Qt::Key_3,         Qt::Key_4,      Qt::Key_5,
+      Qt::Key_6,  Qt::Key_7,     Qt::Key_8,    Qt::Key_9,         Qt::Key_Delete, Qt::Key_Left,
+      Qt::Key_Up, Qt::Key_Right, Qt::Key_Down, Qt::Key_Backspace, Qt::Key_Tab,    Qt::Key_Backtab,
   };
   struct Range {
     int first, last;
   };
   const Range ranges[] = {
-      {0x20, 0xff},                     // Latin-1 characters
-      {0x01000000, 0x0100011f},         // editing, function, modifier and media keys
-      {0x01001100, 0x0100126f},         // AltGr, compose, input-method and dead keys
-      {0x01010000, 0x01010004},         // Select, Yes, No, Cancel, Printer...
-      {0x01020001, 0x01020006},         // Play, Sleep, Zoom, Exit...
-      {0x01100000, 0x01100021},         // telephone and camera keys
+      {0x20, 0xff},              // Latin-1 characters
+      {0x01000000, 0x0100011f},  // editing, function, modifier and media keys
+      {0x01001100, 0x0100126f},  // AltGr, compose, input-method and dead keys
+      {0x01010000, 0x01010004},  // Select, Yes, No, Cancel, Printer...
+      {0x01020001, 0x01020006},  // Play, Sleep, Zoom, Exit...
+      {0x01100000, 0x01100021},  // telephone and camera keys
   };
   const Qt::KeyboardModifiers modifierSets[] = {
       Qt::NoModifier,      Qt::ShiftModifier,

@@ -51,10 +51,14 @@ TEST(frmNuminoStart, IconIsTheNineSquares) {
     const char* what;
   };
   const Probe probes[] = {
-      {0, 0, Qt::black, "corner"},           {31, 31, Qt::black, "corner"},
-      {2, 2, Qt::green, "top-left square"},  {9, 9, Qt::green, "top-left square"},
-      {10, 5, Qt::black, "line between"},    {12, 2, Qt::white, "top-middle square"},
-      {19, 9, Qt::white, "top-middle square"}, {22, 22, Qt::red, "bottom-right square"},
+      {0, 0, Qt::black, "corner"},
+      {31, 31, Qt::black, "corner"},
+      {2, 2, Qt::green, "top-left square"},
+      {9, 9, Qt::green, "top-left square"},
+      {10, 5, Qt::black, "line between"},
+      {12, 2, Qt::white, "top-middle square"},
+      {19, 9, Qt::white, "top-middle square"},
+      {22, 22, Qt::red, "bottom-right square"},
       {29, 29, Qt::red, "bottom-right square"},
   };
   for (const Probe& p : probes) {
@@ -148,8 +152,8 @@ TEST_F(frmNuminoInput, DigitKeyChangesTheCellOnce) {
 TEST_F(frmNuminoInput, EditingKeysReachTheModel) {
   struct Step {
     Qt::Key key;
-    int row, col;     // the current cell afterwards
-    int value;        // the value of cell (1, 2) afterwards
+    int row, col;         // the current cell afterwards
+    int value;            // the value of cell (1, 2) afterwards
     std::size_t applied;  // history records applied afterwards
     const char* what;
   };

@@ -1,3 +1,4 @@
+#include "display/BoardColours.h"
 #include "display/BoardGeometry.h"
 #include "model/NuminoSchema.h"
 
@@ -13,8 +14,8 @@ void NuminoSchema::Refresh(DrawingSurface& frm) {
   drawn_.ForgetAll();
 
   frm.SetWindowSize(kWindowWidth, kWindowHeight);
-  frm.SetFillColor(Colour::System(Colour::kWindowBackground));
-  frm.SetForeColor(Colour::System(Colour::kButtonText));
+  frm.SetFillColor(kBoardBackground);
+  frm.SetForeColor(kBoardInk);
 
   // The border comes from the board box; the loops draw the eight inner
   // lines of each direction. The lines between boxes get a second line one

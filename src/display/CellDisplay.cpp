@@ -1,16 +1,13 @@
 #include <cmath>
 #include <string>
 
+#include "display/BoardColours.h"
 #include "display/BoardGeometry.h"
 #include "model/NuminoSchema.h"
 
 namespace numino {
 
 namespace {
-
-constexpr Colour kHighlight = Colour::Direct(65280);  // the digit can still go here
-constexpr Colour kPeerMark = Colour::Direct(255);     // excluded by a peer: red
-constexpr Colour kUserMark = Colour::Direct(0);       // excluded by hand: black
 
 bool IsDigit(int value) { return value >= 1 && value <= 9; }
 
@@ -113,9 +110,9 @@ CellLook NuminoSchema::LookOf(std::int16_t row, std::int16_t col, Colour backgro
   return look;
 }
 
-// Repaints one cell's content area: the background or green, then its digit,
-// or the marks of the digits excluded there (red by a peer, black by hand;
-// black is painted over red).
+// Repaints one cell's content area: the background or the highlight, then its
+// digit, or the marks of the digits excluded there, by a peer or by hand; a
+// hand mark is painted over a peer mark.
 void NuminoSchema::DrawCell(DrawingSurface& frm, std::int16_t row, std::int16_t col,
                             const CellLook& look) {
   using namespace geometry;
@@ -131,7 +128,7 @@ void NuminoSchema::DrawCell(DrawingSurface& frm, std::int16_t row, std::int16_t 
   }
   for (std::int16_t d = 1; d <= kSize; ++d) {
     DrawMark(d, look.peerMask, frm, row, col, kPeerMark);
-    if (look.userMask != 0) DrawMark(d, look.userMask, frm, row, col, kUserMark);
+    if (look.userMask != 0) DrawMark(d, look.userMask, frm, row, col, kHandMark);
   }
 }
 

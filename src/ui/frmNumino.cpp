@@ -7,6 +7,7 @@
 #include <QMenu>
 #include <QMenuBar>
 
+#include "document/DocumentTexts.h"
 #include "ui/Application.h"
 #include "ui/BoardWidget.h"
 #include "ui/QtPlatform.h"
@@ -22,8 +23,7 @@ constexpr int kNothingAsked = 0;
 constexpr int kSaved = 1;
 constexpr int kCancel = static_cast<int>(MessageAnswer::Cancel);
 
-constexpr const char* kSaveTitle = "Salvataggio dati";
-constexpr const char* kOpenTitle = "Caricamento dati";
+const char* const kSaveQuestion = "Salvo i dati?";
 
 const char* const kAboutTitle = "Informazioni su Numino";
 const char* const kAboutText =
@@ -118,8 +118,8 @@ void frmNumino::Route(std::int16_t keyAscii, std::int16_t keyCode, std::int16_t 
 // counts as Cancel: the document must not be dropped unsaved.
 int frmNumino::QuerySaveChanges() {
   if (!schema_->Modified()) return kNothingAsked;
-  const MessageAnswer answer = platform_.MessageBox("Salvo i dati?", title_.toStdString(),
-                                                    MessageStyle::YesNoCancelQuestion);
+  const MessageAnswer answer =
+      platform_.MessageBox(kSaveQuestion, title_.toStdString(), MessageStyle::YesNoCancelQuestion);
   if (answer != MessageAnswer::Yes) return static_cast<int>(answer);
   return SaveDocument(false) ? kSaved : kCancel;
 }
@@ -131,9 +131,8 @@ bool frmNumino::SaveDocument(bool askName) {
   try {
     written = schema_->Save(askName) == numino::SaveOutcome::Written;
   } catch (const FileError& error) {
-    platform_.MessageBox(
-        "Impossibile salvare il file " + error.Path() + ": " + error.Reason() + ".", kSaveTitle,
-        MessageStyle::OkExclamation);
+    platform_.MessageBox(numino::document::CannotSaveMessage(error), numino::document::kSaveTitle,
+                         MessageStyle::OkExclamation);
   }
   UpdateTitle();
   return written;
@@ -153,8 +152,8 @@ void frmNumino::mnuApri_Click() {
   try {
     schema_->Load();
   } catch (const FileError& error) {
-    platform_.MessageBox("Impossibile aprire il file " + error.Path() + ": " + error.Reason() + ".",
-                         kOpenTitle, MessageStyle::OkExclamation);
+    platform_.MessageBox(numino::document::CannotOpenMessage(error), numino::document::kOpenTitle,
+                         MessageStyle::OkExclamation);
   }
   UpdateTitle();
   RefreshBoard();

@@ -18,11 +18,6 @@ using numino::MessageStyle;
 
 namespace {
 
-// What the save prompt answers; the commands stop on kCancel alone.
-constexpr int kNothingAsked = 0;
-constexpr int kSaved = 1;
-constexpr int kCancel = static_cast<int>(MessageAnswer::Cancel);
-
 const char* const kSaveQuestion = "Salvo i dati?";
 
 const char* const kAboutTitle = "Informazioni su Numino";
@@ -116,12 +111,18 @@ void frmNumino::Route(std::int16_t keyAscii, std::int16_t keyCode, std::int16_t 
 
 // A Yes whose save did not happen (the dialog dismissed, the write failed)
 // counts as Cancel: the document must not be dropped unsaved.
-int frmNumino::QuerySaveChanges() {
-  if (!schema_->Modified()) return kNothingAsked;
+frmNumino::SavePrompt frmNumino::QuerySaveChanges() {
+  if (!schema_->Modified()) return SavePrompt::NothingAsked;
   const MessageAnswer answer =
       platform_.MessageBox(kSaveQuestion, title_.toStdString(), MessageStyle::YesNoCancelQuestion);
-  if (answer != MessageAnswer::Yes) return static_cast<int>(answer);
-  return SaveDocument(false) ? kSaved : kCancel;
+  switch (answer) {
+    case MessageAnswer::Yes:
+      return SaveDocument(false) ? SavePrompt::Saved : SavePrompt::Cancelled;
+    case MessageAnswer::Cancel:
+      return SavePrompt::Cancelled;
+    default:
+      return SavePrompt::Declined;
+  }
 }
 
 // The one place where a failed write is told to the user. The document
@@ -139,7 +140,7 @@ bool frmNumino::SaveDocument(bool askName) {
 }
 
 void frmNumino::mnuNuovo_Click() {
-  if (QuerySaveChanges() == kCancel) return;
+  if (QuerySaveChanges() == SavePrompt::Cancelled) return;
   schema_->Reset();
   UpdateTitle();
   RefreshBoard();
@@ -148,7 +149,7 @@ void frmNumino::mnuNuovo_Click() {
 // After a failed read the document is as it was; the title and the board
 // are brought up to date whatever happened.
 void frmNumino::mnuApri_Click() {
-  if (QuerySaveChanges() == kCancel) return;
+  if (QuerySaveChanges() == SavePrompt::Cancelled) return;
   try {
     schema_->Load();
   } catch (const FileError& error) {
@@ -170,7 +171,7 @@ void frmNumino::mnuInfo_Click() {
 }
 
 void frmNumino::closeEvent(QCloseEvent* event) {
-  if (QuerySaveChanges() == kCancel) {
+  if (QuerySaveChanges() == SavePrompt::Cancelled) {
     event->ignore();
     return;
   }

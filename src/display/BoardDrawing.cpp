@@ -39,10 +39,7 @@ void NuminoSchema::Refresh(DrawingSurface& frm) {
   for (std::int16_t r = 1; r <= kSize; ++r) {
     for (std::int16_t c = 1; c <= kSize; ++c) anyDigit = anyDigit || cellValues[r][c] != 0;
   }
-  if (anyDigit && !drawn_.FontBold()) {
-    frm.SetFontBold();
-    drawn_.SetFontBold();
-  }
+  if (anyDigit) TurnFontBold(frm);
 
   if (currentRow != 0 && currentCol != 0) {
     SetCurrentCell(frm, currentRow, currentCol);

@@ -37,10 +37,7 @@ void NuminoSchema::SetCurrentCell(DrawingSurface& frm, std::int16_t row, std::in
     // except that printing its digit turns the font bold for good. Without a
     // new cell, the old cell's repaint is the last one and runs below, with
     // the font as it finds it.
-    if (hasCell && IsDigit(GetBuffer(oldRow, oldCol)) && !drawn_.FontBold()) {
-      frm.SetFontBold();
-      drawn_.SetFontBold();
-    }
+    if (hasCell && IsDigit(GetBuffer(oldRow, oldCol))) TurnFontBold(frm);
   }
   currentRow = row;
   currentCol = col;
@@ -80,14 +77,19 @@ void NuminoSchema::DisplayNumber(DrawingSurface& frm, std::int16_t row, std::int
     }
   }
   if (v == 0) return;
-  if (!drawn_.FontBold()) {
-    frm.SetFontBold();
-    drawn_.SetFontBold();
-  }
+  TurnFontBold(frm);
   if (targetRepainted) {
     PrintCentred(frm, row, col, v);
     drawn_.Remember(row, col, targetLook);
   }
+}
+
+// The surface's font turns bold once, for good; the cache remembers it, so
+// that a digit's look records the weight it was printed in.
+void NuminoSchema::TurnFontBold(DrawingSurface& frm) {
+  if (drawn_.FontBold()) return;
+  frm.SetFontBold();
+  drawn_.SetFontBold();
 }
 
 CellLook NuminoSchema::LookOf(std::int16_t row, std::int16_t col, Colour background,

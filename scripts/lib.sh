@@ -1,13 +1,15 @@
+# shellcheck shell=bash
 # Shared by the scripts in this folder: the Debian packages Numino needs, and
 # the build steps. Source it; do not run it.
 
 # Build and test: compiler, build tools, Qt 6, the font the board is drawn
-# with, Qt's Italian translations, GoogleTest and Google Benchmark, an X
-# server for the tests that need a real one, and the desktop-file checkers.
+# with, Qt's Italian translations, GoogleTest, Google Benchmark and Xlib (for
+# the start-up probe in bench/), an X server for the tests that need a real
+# one, and the desktop-file checkers.
 NUMINO_PACKAGES=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev libgl-dev qt6-translations-l10n fonts-liberation2
-  libgtest-dev libgmock-dev libbenchmark-dev
+  libgtest-dev libgmock-dev libbenchmark-dev libx11-dev
   xvfb xauth xdotool x11-apps imagemagick
   desktop-file-utils appstream dpkg-dev file
 )
@@ -33,11 +35,14 @@ numino_ensure_packages() {
     || { echo "apt-get could not install: ${missing[*]}" >&2; return 1; }
 }
 
-# Configures once (a configured tree is only rebuilt where it is out of date).
+# numino_build PRESET [BUILD OPTIONS...]: configures with the CMakePresets.json
+# preset and builds it; the options go to `cmake --build` (--target ...).
+# It configures every time, which takes seconds and changes nothing that has
+# not changed, so that an edited preset or a different CI (which turns
+# warnings into errors) always reaches the build.
 numino_build() {
-  local preset=$1 dir=$2
-  if [ ! -f "$dir/CMakeCache.txt" ]; then
-    cmake --preset "$preset" || return 1
-  fi
-  cmake --build --preset "$preset" || return 1
+  local preset=$1
+  shift
+  cmake --preset "$preset" || return 1
+  cmake --build --preset "$preset" "$@" || return 1
 }

@@ -53,17 +53,19 @@ std::string NuminoSchema::AskSaveName() {
   }
 }
 
+// The document takes a newly chosen name only once its file is written: a
+// failed write leaves the name, the title and the modified flag as they were.
 SaveOutcome NuminoSchema::Save(bool askName) {
+  std::string target = fileName;
   if (askName || fileName.empty()) {
-    std::string chosen = AskSaveName();
-    if (chosen.empty()) return SaveOutcome::Cancelled;
-    // From here on the document carries the new name, also if writing fails.
-    fileName = std::move(chosen);
+    target = AskSaveName();
+    if (target.empty()) return SaveOutcome::Cancelled;
   }
   {
     BusyPointer busy(platform_);
-    platform_.WriteFile(fileName, nmo::Format(cellValues));
+    platform_.WriteFile(target, nmo::Format(cellValues));
   }
+  fileName = std::move(target);
   modifiedFlag = false;
   return SaveOutcome::Written;
 }

@@ -83,7 +83,7 @@ class NuminoSchema {
   // --- document/ ---
   // Writes the document, asking for a name first when it has none or when
   // askName is true. Throws FileError when the file cannot be written; the
-  // newly chosen name is kept and the document stays modified.
+  // document then keeps its old name and stays modified.
   SaveOutcome Save(bool askName);
   // Asks for a file and reads it. Throws FileError when the file cannot be
   // read or is not a valid document; the document is then left untouched.

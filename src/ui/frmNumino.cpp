@@ -126,7 +126,7 @@ frmNumino::SavePrompt frmNumino::QuerySaveChanges() {
 }
 
 // The one place where a failed write is told to the user. The document
-// keeps a newly chosen name and stays modified.
+// keeps its old name and stays modified.
 bool frmNumino::SaveDocument(bool askName) {
   bool written = false;
   try {

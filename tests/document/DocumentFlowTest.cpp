@@ -137,24 +137,40 @@ TEST(Save, SaveAsToAShorterNameKeepsNothingOfTheOldOne) {
   EXPECT_EQ(d.schema.GetFileName(), "a");
 }
 
-TEST(Save, AFailedWriteKeepsTheOldFileAndTheNewName) {
-  Document d;
-  d.Named();
-  d.platform.files[kNew] = "il vecchio contenuto";
-  d.platform.failingWrites[kNew] = "permesso negato";
-  d.platform.saveAnswers.push_back(kNew);
-  d.platform.messageAnswers.push_back(MessageAnswer::Yes);
-  try {
-    d.schema.Save(true);
-    FAIL() << "the write failure must reach the caller";
-  } catch (const FileError& error) {
-    EXPECT_EQ(error.Path(), kNew);
-    EXPECT_EQ(error.Reason(), "permesso negato");
+// A failed "Salva con nome" used to leave the document named after a file
+// that was never written, so that closing an unmodified document asked
+// nothing although no file held it under that name.
+TEST(Save, AFailedSaveAsNamedTheDocumentAfterAFileNeverWritten) {
+  struct Row {
+    const char* why;
+    bool modified;
+  };
+  const Row rows[] = {
+      {"a modified document", true},
+      {"an unmodified document", false},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.why);
+    Document d;
+    d.Named();
+    d.schema.modifiedFlag = r.modified;
+    d.platform.files[kNew] = "il vecchio contenuto";
+    d.platform.failingWrites[kNew] = "permesso negato";
+    d.platform.saveAnswers.push_back(kNew);
+    d.platform.messageAnswers.push_back(MessageAnswer::Yes);
+    try {
+      d.schema.Save(true);
+      FAIL() << "the write failure must reach the caller";
+    } catch (const FileError& error) {
+      EXPECT_EQ(error.Path(), kNew);
+      EXPECT_EQ(error.Reason(), "permesso negato");
+    }
+    EXPECT_EQ(d.platform.files[kNew], "il vecchio contenuto");
+    EXPECT_EQ(d.schema.fileName, kOld);
+    EXPECT_EQ(d.schema.GetFileName(), "vecchio");
+    EXPECT_EQ(d.schema.Modified(), r.modified);
+    EXPECT_EQ(d.platform.busyChanges, kBusyOnOff) << "the pointer comes back after a failure";
   }
-  EXPECT_EQ(d.platform.files[kNew], "il vecchio contenuto");
-  EXPECT_EQ(d.schema.fileName, kNew);
-  EXPECT_TRUE(d.schema.Modified());
-  EXPECT_EQ(d.platform.busyChanges, kBusyOnOff) << "the pointer comes back after a failure";
 }
 
 TEST(Save, KeepsTheHistorySoUndoMakesTheDocumentModifiedAgain) {

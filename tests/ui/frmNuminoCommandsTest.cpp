@@ -94,8 +94,8 @@ const PromptCase kPromptCases[] = {
      false, 1, 1, {}, false, "Numino - (Senza nome)"},
     {"Yes, then a failed write, stops", true, true, {MessageAnswer::Yes}, {}, true,
      1, 0, {kPippo}, false, "Numino - pippo"},
-    {"Yes, a new name, a failed write: stops with the new name", false, true,
-     {MessageAnswer::Yes}, kNuovo, true, 1, 1, {kNuovo}, false, "Numino - nuovo"},
+    {"Yes, a new name, a failed write: stops, still unnamed", false, true,
+     {MessageAnswer::Yes}, kNuovo, true, 1, 1, {kNuovo}, false, "Numino - (Senza nome)"},
 };
 // clang-format on
 
@@ -273,7 +273,7 @@ TEST(Commands, SaveAsRetitles) {
   EXPECT_FALSE(s.Schema().Modified());
 }
 
-TEST(Commands, FailedSaveTellsWhyAndKeepsTheNewName) {
+TEST(Commands, FailedSaveTellsWhyAndLeavesTheDocumentUnnamed) {
   Session s(false);
   s.Schema().SetBuffer(1, 1, 8, false);
   s.platform.saveAnswers.push_back(kNuovo);
@@ -283,7 +283,8 @@ TEST(Commands, FailedSaveTellsWhyAndKeepsTheNewName) {
   EXPECT_EQ(s.platform.messages[0].text,
             "Impossibile salvare il file /home/anna/nuovo.nmo: permesso negato.");
   EXPECT_EQ(s.platform.messages[0].title, "Salvataggio dati");
-  EXPECT_EQ(s.Title(), "Numino - nuovo");
+  EXPECT_EQ(s.Title(), "Numino - (Senza nome)");
+  EXPECT_EQ(s.Schema().fileName, "");
   EXPECT_TRUE(s.Schema().Modified());
 }
 

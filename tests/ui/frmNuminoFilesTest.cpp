@@ -330,7 +330,8 @@ TEST(SavingFails, TellsWhyKeepsTheOldFileAndStaysModified) {
     EXPECT_EQ(error.text, "Impossibile salvare il file " + path + ": " + r.reason + ".");
     EXPECT_EQ(error.title, "Salvataggio dati");
     EXPECT_EQ(error.style, MessageStyle::OkExclamation);
-    EXPECT_EQ(s.Schema().fileName, path) << "the document keeps the name just chosen";
+    EXPECT_EQ(s.Schema().fileName, s.pippo) << "the name is taken only once written";
+    EXPECT_EQ(s.Title(), "Numino - pippo");
     EXPECT_TRUE(s.Schema().Modified());
     EXPECT_EQ(s.Schema().cellValues[4][4], 7);
     EXPECT_EQ(Get(path), r.oldContents ? r.oldContents : "<missing>");

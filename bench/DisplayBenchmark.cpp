@@ -37,8 +37,9 @@ class SilentPlatform : public numino::Platform {
   std::string DocumentFolder() override { return {}; }
   void SetBusyPointer(bool) override {}
   bool FileExists(const std::string&) override { return false; }
+  std::optional<numino::FileStamp> StampOf(const std::string&) override { return {}; }
   FileStart ReadFileStart(const std::string&, std::size_t) override { return {}; }
-  void WriteFile(const std::string&, std::string_view) override {}
+  numino::FileStamp WriteFile(const std::string&, std::string_view) override { return {}; }
 };
 
 QPalette BoardPalette() {

@@ -51,10 +51,17 @@ class MemoryPlatform : public numino::Platform {
   std::string DocumentFolder() override { return "/home/anna"; }
   void SetBusyPointer(bool) override {}
   bool FileExists(const std::string&) override { return false; }
-  FileStart ReadFileStart(const std::string&, std::size_t maxBytes) override {
-    return {contents.substr(0, maxBytes), contents.size() <= maxBytes};
+  // One file that nobody else changes: its stamp never moves.
+  std::optional<numino::FileStamp> StampOf(const std::string&) override {
+    return numino::FileStamp{};
   }
-  void WriteFile(const std::string&, std::string_view bytes) override { contents = bytes; }
+  FileStart ReadFileStart(const std::string&, std::size_t maxBytes) override {
+    return {contents.substr(0, maxBytes), contents.size() <= maxBytes, {}};
+  }
+  numino::FileStamp WriteFile(const std::string&, std::string_view bytes) override {
+    contents = bytes;
+    return {};
+  }
 
   std::string contents{kPuzzle};
 };

@@ -1,3 +1,5 @@
+#include <optional>
+#include <string>
 #include <variant>
 
 #include "document/DocumentTexts.h"
@@ -53,19 +55,37 @@ std::string NuminoSchema::AskSaveName() {
   }
 }
 
+// Writing under the document's own name must not silently undo what
+// another program did to the file since this document read or wrote it.
+// Without a stamp there is nothing to compare with, and no question.
+bool NuminoSchema::MayWriteOver() {
+  if (!fileStamp) return true;
+  const std::optional<FileStamp> now = platform_.StampOf(fileName);
+  if (now == fileStamp) return true;
+  const std::string question =
+      now ? document::ChangedElsewhereQuestion(fileName) : document::GoneQuestion(fileName);
+  return platform_.MessageBox(question, kSaveTitle, MessageStyle::YesNoQuestion) ==
+         MessageAnswer::Yes;
+}
+
 // The document takes a newly chosen name only once its file is written: a
 // failed write leaves the name, the title and the modified flag as they were.
+// "Salva con nome..." asks its own overwrite question and no other.
 SaveOutcome NuminoSchema::Save(bool askName) {
   std::string target = fileName;
   if (askName || fileName.empty()) {
     target = AskSaveName();
     if (target.empty()) return SaveOutcome::Cancelled;
+  } else if (!MayWriteOver()) {
+    return SaveOutcome::Cancelled;
   }
+  FileStamp written;
   {
     BusyPointer busy(platform_);
-    platform_.WriteFile(target, nmo::Format(cellValues));
+    written = platform_.WriteFile(target, nmo::Format(cellValues));
   }
   fileName = std::move(target);
+  fileStamp = written;
   modifiedFlag = false;
   return SaveOutcome::Written;
 }
@@ -82,16 +102,19 @@ void NuminoSchema::Load() {
   if (RefuseLongName(platform_, *chosen, kOpenTitle)) return;
 
   std::variant<Grid, nmo::ParseError> parsed;
+  FileStamp read;
   {
     BusyPointer busy(platform_);
     const FileStart start = platform_.ReadFileStart(*chosen, nmo::kReadLimit);
     parsed = nmo::Parse(start.bytes, start.wholeFile);
+    read = start.stamp;
   }
   if (const auto* error = std::get_if<nmo::ParseError>(&parsed)) {
     throw FileError(*chosen, error->reason);
   }
   Reset();
   fileName = *chosen;
+  fileStamp = read;
   cellValues = std::get<Grid>(parsed);
   modifiedFlag = false;
   ClearHistory();

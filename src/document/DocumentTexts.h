@@ -17,6 +17,14 @@ inline std::string OverwriteQuestion(const std::string& path) {
   return "Il file " + path + " esiste già. Lo sovrascrivo?";
 }
 
+inline std::string ChangedElsewhereQuestion(const std::string& path) {
+  return "Il file " + path + " è stato modificato da un altro programma. Lo sovrascrivo?";
+}
+
+inline std::string GoneQuestion(const std::string& path) {
+  return "Il file " + path + " non esiste più. Lo ricreo?";
+}
+
 inline std::string LongNameMessage(std::size_t maxLength) {
   return "Il nome del file è troppo lungo: sono ammessi al massimo " + std::to_string(maxLength) +
          " caratteri.";

@@ -14,6 +14,7 @@ NuminoSchema::NuminoSchema(Platform& platform) : platform_(platform) {}
 
 void NuminoSchema::Reset() {
   fileName.clear();
+  fileStamp.reset();
   for (std::int16_t row = 1; row <= kSize; ++row) {
     for (std::int16_t col = 1; col <= kSize; ++col) {
       cellValues[row][col] = 0;

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -82,7 +83,9 @@ class NuminoSchema {
 
   // --- document/ ---
   // Writes the document, asking for a name first when it has none or when
-  // askName is true. Throws FileError when the file cannot be written; the
+  // askName is true. Writing under the document's own name asks first when
+  // another program has changed, replaced or removed the file since it was
+  // opened or saved; No cancels. Throws FileError when the file cannot be written; the
   // document then keeps its old name and stays modified.
   SaveOutcome Save(bool askName);
   // Asks for a file and reads it. Throws FileError when the file cannot be
@@ -94,7 +97,10 @@ class NuminoSchema {
   Grid cellValues{};
   std::int16_t currentRow = 1;  // 0 = no current cell
   std::int16_t currentCol = 1;
-  std::string fileName;       // full path; empty = no name yet
+  std::string fileName;  // full path; empty = no name yet
+  // The file as this document last read or wrote it; nothing for a document
+  // without a file.
+  std::optional<FileStamp> fileStamp;
   bool modifiedFlag = false;  // the digits changed since new, open or save
   Grid userExclusions{};      // per cell, bit d-1 set = digit d ruled out by hand
   // Records 0..historyPos are applied (undoable, newest last); the ones
@@ -116,6 +122,7 @@ class NuminoSchema {
   void Replay(DrawingSurface& frm, const UndoRecord& r, std::int16_t value);
 
   std::string AskSaveName();
+  bool MayWriteOver();
 
   Platform& platform_;
   CellPaintCache drawn_;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -48,10 +49,25 @@ class FileError : public std::runtime_error {
   std::string reason_;
 };
 
-// The first bytes of a file, and whether they are all of it.
+// What a file was when the document last read or wrote it: which file
+// (device and inode) and what it held (size, time of the last change, to
+// the nanosecond). A different stamp for the same path means that another
+// program changed the file or put another one, or a link, in its place.
+struct FileStamp {
+  std::uint64_t device = 0;
+  std::uint64_t inode = 0;
+  std::int64_t size = 0;
+  std::int64_t modifiedSeconds = 0;  // since 1970-01-01 UTC
+  std::int64_t modifiedNanoseconds = 0;
+  bool operator==(const FileStamp&) const = default;
+};
+
+// The first bytes of a file, whether they are all of it, and the stamp of
+// the file they came from.
 struct FileStart {
   std::string bytes;
   bool wholeFile = false;
+  FileStamp stamp;
 };
 
 // Everything the core needs from the desktop besides drawing: modal
@@ -74,12 +90,15 @@ class Platform {
   virtual void SetBusyPointer(bool busy) = 0;
 
   virtual bool FileExists(const std::string& path) = 0;
+  // The stamp of the file the path leads to now, following links; nothing
+  // when there is none. Throws FileError when the path cannot be looked at.
+  virtual std::optional<FileStamp> StampOf(const std::string& path) = 0;
   // Reads at most maxBytes from the start of a regular file. Anything that
   // is not a regular file is refused. Throws FileError.
   virtual FileStart ReadFileStart(const std::string& path, std::size_t maxBytes) = 0;
   // Replaces the file's contents as a whole: a failed write leaves the old
-  // file as it was. Throws FileError.
-  virtual void WriteFile(const std::string& path, std::string_view bytes) = 0;
+  // file as it was. Gives the stamp of the file written. Throws FileError.
+  virtual FileStamp WriteFile(const std::string& path, std::string_view bytes) = 0;
 };
 
 // Shows the busy pointer for as long as it lives.

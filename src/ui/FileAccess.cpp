@@ -63,6 +63,16 @@ PathKind KindOf(const QByteArray& nativePath, int& errorNumber) {
   return PathKind::Other;
 }
 
+numino::FileStamp StampFrom(const struct stat& info) {
+  numino::FileStamp stamp;
+  stamp.device = info.st_dev;
+  stamp.inode = info.st_ino;
+  stamp.size = info.st_size;
+  stamp.modifiedSeconds = info.st_mtim.tv_sec;
+  stamp.modifiedNanoseconds = info.st_mtim.tv_nsec;
+  return stamp;
+}
+
 }  // namespace
 
 std::string FileErrorReason(int errorNumber, const QString& fallback) {
@@ -79,6 +89,15 @@ std::string FileErrorReason(int errorNumber, const QString& fallback) {
 
 bool FileAccess::FileExists(const std::string& path) {
   return QFileInfo::exists(QString::fromStdString(path));
+}
+
+std::optional<numino::FileStamp> FileAccess::StampOf(const std::string& path) {
+  struct stat info {};
+  if (::stat(QFile::encodeName(QString::fromStdString(path)).constData(), &info) == 0) {
+    return StampFrom(info);
+  }
+  if (errno == ENOENT || errno == ENOTDIR) return std::nullopt;
+  throw FileError(path, FileErrorReason(errno, qt_error_string(errno)));
 }
 
 numino::FileStart FileAccess::ReadFileStart(const std::string& path, std::size_t maxBytes) {
@@ -112,6 +131,7 @@ numino::FileStart FileAccess::ReadFileStart(const std::string& path, std::size_t
   }
 
   numino::FileStart start;
+  start.stamp = StampFrom(info);
   char buffer[65536];
   while (start.bytes.size() < maxBytes) {
     const qint64 wanted =
@@ -133,7 +153,7 @@ numino::FileStart FileAccess::ReadFileStart(const std::string& path, std::size_t
 
 // Through a temporary file renamed over the old one at the end: a failed or
 // interrupted save never leaves the old file truncated or half written.
-void FileAccess::WriteFile(const std::string& path, std::string_view bytes) {
+numino::FileStamp FileAccess::WriteFile(const std::string& path, std::string_view bytes) {
   const QString name = QString::fromStdString(path);
   int errorNumber = 0;
   switch (KindOf(QFile::encodeName(name), errorNumber)) {
@@ -161,6 +181,9 @@ void FileAccess::WriteFile(const std::string& path, std::string_view bytes) {
     errorNumber = errno;
     throw FileError(path, FileErrorReason(errorNumber, file.errorString()));
   }
+  const std::optional<numino::FileStamp> written = StampOf(path);
+  if (!written) throw FileError(path, kNoFile);
+  return *written;
 }
 
 bool FileAccess::WriteBytes(QSaveFile& file, std::string_view bytes) {

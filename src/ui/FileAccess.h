@@ -3,6 +3,7 @@
 #include <QString>
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -19,11 +20,15 @@ class FileAccess {
   virtual ~FileAccess() = default;
 
   bool FileExists(const std::string& path);
+  // The stamp of what the path leads to, following links; nothing when
+  // there is nothing there. Throws FileError.
+  std::optional<numino::FileStamp> StampOf(const std::string& path);
   // At most maxBytes from the start of a regular file; anything that is not
   // a regular file is refused without being opened. Throws FileError.
   numino::FileStart ReadFileStart(const std::string& path, std::size_t maxBytes);
-  // Replaces the file's contents as a whole. Throws FileError.
-  void WriteFile(const std::string& path, std::string_view bytes);
+  // Replaces the file's contents as a whole and gives the stamp of the file
+  // written. Throws FileError.
+  numino::FileStamp WriteFile(const std::string& path, std::string_view bytes);
 
  protected:
   // Writes the new contents into the not yet committed file; false on

@@ -135,10 +135,14 @@ void QtPlatform::SetBusyPointer(bool busy) {
 
 bool QtPlatform::FileExists(const std::string& path) { return files_->FileExists(path); }
 
+std::optional<numino::FileStamp> QtPlatform::StampOf(const std::string& path) {
+  return files_->StampOf(path);
+}
+
 numino::FileStart QtPlatform::ReadFileStart(const std::string& path, std::size_t maxBytes) {
   return files_->ReadFileStart(path, maxBytes);
 }
 
-void QtPlatform::WriteFile(const std::string& path, std::string_view bytes) {
-  files_->WriteFile(path, bytes);
+numino::FileStamp QtPlatform::WriteFile(const std::string& path, std::string_view bytes) {
+  return files_->WriteFile(path, bytes);
 }

@@ -37,8 +37,9 @@ class QtPlatform : public numino::Platform {
   std::string DocumentFolder() override;
   void SetBusyPointer(bool busy) override;
   bool FileExists(const std::string& path) override;
+  std::optional<numino::FileStamp> StampOf(const std::string& path) override;
   numino::FileStart ReadFileStart(const std::string& path, std::size_t maxBytes) override;
-  void WriteFile(const std::string& path, std::string_view bytes) override;
+  numino::FileStamp WriteFile(const std::string& path, std::string_view bytes) override;
 
  private:
   std::optional<std::string> RunFileDialog(const numino::FileDialogRequest& request, bool save);

@@ -36,10 +36,11 @@ struct Document {
   NuminoSchema schema{platform};
 
   Document() { platform.documentFolder = "/home/anna/Documenti"; }
-  // A named document with a change not yet saved.
+  // A named document, as read from its file, with a change not yet saved.
   void Named() {
     schema.fileName = kOld;
     platform.files[kOld] = EmptyFile();
+    schema.fileStamp = platform.StampOf(kOld);
     schema.SetBuffer(1, 1, 5, false);
   }
 };
@@ -80,6 +81,103 @@ TEST(Save, ANamedDocumentIsWrittenWithoutAnyQuestion) {
   EXPECT_EQ(d.platform.files[kOld].substr(0, 11), "500000000\r\n");
   EXPECT_FALSE(d.schema.Modified());
   EXPECT_EQ(d.platform.busyChanges, kBusyOnOff);
+}
+
+// "Salva" looks at the file again before writing over it; "Salva con
+// nome..." has its own overwrite question and asks nothing more.
+TEST(Save, AsksBeforeWritingOverAFileChangedElsewhere) {
+  const std::string changed =
+      "Il file /home/anna/vecchio.nmo è stato modificato da un altro programma. Lo sovrascrivo?";
+  const std::string gone = "Il file /home/anna/vecchio.nmo non esiste più. Lo ricreo?";
+  struct Row {
+    const char* why;
+    void (*meanwhile)(FakePlatform&, NuminoSchema&);  // what happens to the file
+    bool askName;
+    std::vector<MessageAnswer> answers;
+    std::vector<std::string> questions;  // the texts asked, in order
+    bool written;
+  };
+  const auto unchanged = [](FakePlatform&, NuminoSchema&) {};
+  const auto longer = [](FakePlatform& p, NuminoSchema&) {
+    p.files[kOld] += "x";
+    p.stamps[kOld].size += 1;
+  };
+  const auto touched = [](FakePlatform& p, NuminoSchema&) {
+    p.stamps[kOld].modifiedNanoseconds += 1;
+  };
+  const auto replaced = [](FakePlatform& p, NuminoSchema&) { p.stamps[kOld].inode += 100; };
+  const auto moved = [](FakePlatform& p, NuminoSchema&) { p.stamps[kOld].device += 1; };
+  const auto removed = [](FakePlatform& p, NuminoSchema&) { p.files.erase(kOld); };
+  const auto forgotten = [](FakePlatform& p, NuminoSchema& s) {
+    p.stamps[kOld].size += 1;
+    s.fileStamp.reset();
+  };
+  const Row rows[] = {
+      {"nothing happened to the file", unchanged, false, {}, {}, true},
+      {"it grew; Yes", longer, false, {MessageAnswer::Yes}, {changed}, true},
+      {"it grew; No", longer, false, {MessageAnswer::No}, {changed}, false},
+      {"only its time moved, by a nanosecond",
+       touched,
+       false,
+       {MessageAnswer::No},
+       {changed},
+       false},
+      {"another file took its place", replaced, false, {MessageAnswer::No}, {changed}, false},
+      {"another disk took its place", moved, false, {MessageAnswer::Yes}, {changed}, true},
+      {"it is gone; Yes recreates it", removed, false, {MessageAnswer::Yes}, {gone}, true},
+      {"it is gone; No", removed, false, {MessageAnswer::No}, {gone}, false},
+      {"no stamp to compare with", forgotten, false, {}, {}, true},
+      {"Save As onto the same name asks only whether to overwrite",
+       longer,
+       true,
+       {MessageAnswer::Yes},
+       {"Il file /home/anna/vecchio.nmo esiste già. Lo sovrascrivo?"},
+       true},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.why);
+    Document d;
+    d.Named();
+    r.meanwhile(d.platform, d.schema);
+    const std::string before = d.platform.files.count(kOld) ? d.platform.files[kOld] : "";
+    if (r.askName) d.platform.saveAnswers.push_back(kOld);
+    d.platform.messageAnswers.assign(r.answers.begin(), r.answers.end());
+
+    const SaveOutcome outcome = d.schema.Save(r.askName);
+
+    std::vector<std::string> asked;
+    for (const auto& m : d.platform.messages) {
+      asked.push_back(m.text);
+      EXPECT_EQ(m.title, "Salvataggio dati");
+      EXPECT_EQ(m.style, MessageStyle::YesNoQuestion);
+    }
+    EXPECT_EQ(asked, r.questions);
+    EXPECT_EQ(outcome, r.written ? SaveOutcome::Written : SaveOutcome::Cancelled);
+    EXPECT_EQ(d.schema.Modified(), !r.written);
+    EXPECT_EQ(d.schema.fileName, kOld);
+    if (r.written) {
+      EXPECT_EQ(d.platform.files[kOld].substr(0, 11), "500000000\r\n");
+      EXPECT_EQ(d.schema.fileStamp, d.platform.StampOf(kOld)) << "the stamp of what was written";
+    } else {
+      EXPECT_TRUE(d.platform.writes.empty());
+      EXPECT_EQ(d.platform.files.count(kOld) ? d.platform.files[kOld] : "", before);
+    }
+  }
+}
+
+TEST(Save, RemembersTheFileAsOpenedAndAsWritten) {
+  Document d;
+  d.platform.files[kNew] = EmptyFile();
+  d.platform.openAnswers.push_back(kNew);
+  d.schema.Load();
+  EXPECT_EQ(d.schema.fileStamp, d.platform.StampOf(kNew));
+  d.schema.SetBuffer(1, 1, 5, false);
+  ASSERT_EQ(d.schema.Save(false), SaveOutcome::Written);
+  ASSERT_EQ(d.schema.Save(false), SaveOutcome::Written) << "its own write changes nothing";
+  EXPECT_TRUE(d.platform.messages.empty());
+  EXPECT_EQ(d.platform.writes.size(), 2u);
+  d.schema.Reset();
+  EXPECT_EQ(d.schema.fileStamp, std::nullopt) << "a new document has no file";
 }
 
 TEST(Save, SaveAsStartsFromTheCurrentPathAndAsksBeforeOverwriting) {

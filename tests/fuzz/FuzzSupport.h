@@ -42,11 +42,15 @@ class QuietPlatform : public Platform {
   std::string DocumentFolder() override { return "/home/anna"; }
   void SetBusyPointer(bool busy) override { busyDepth += busy ? 1 : -1; }
   bool FileExists(const std::string& path) override { return path == chosenFile; }
+  std::optional<FileStamp> StampOf(const std::string& path) override {
+    if (path != chosenFile) return std::nullopt;
+    return FileStamp{};
+  }
   FileStart ReadFileStart(const std::string& path, std::size_t maxBytes) override {
     if (unreadable || path != chosenFile) throw FileError(path, "il file non si può leggere");
-    return {contents.substr(0, maxBytes), contents.size() <= maxBytes};
+    return {contents.substr(0, maxBytes), contents.size() <= maxBytes, {}};
   }
-  void WriteFile(const std::string& path, std::string_view) override {
+  FileStamp WriteFile(const std::string& path, std::string_view) override {
     throw FileError(path, "il supporto è protetto da scrittura");
   }
 

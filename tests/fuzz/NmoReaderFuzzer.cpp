@@ -76,7 +76,8 @@ void MakePreviousDocument(NuminoSchema& schema) {
 bool SameDocument(const NuminoSchema& a, const NuminoSchema& b) {
   return a.cellValues == b.cellValues && a.userExclusions == b.userExclusions &&
          a.currentRow == b.currentRow && a.currentCol == b.currentCol && a.fileName == b.fileName &&
-         a.modifiedFlag == b.modifiedFlag && a.historyPos == b.historyPos && a.history == b.history;
+         a.fileStamp == b.fileStamp && a.modifiedFlag == b.modifiedFlag &&
+         a.historyPos == b.historyPos && a.history == b.history;
 }
 
 void CheckParse(std::string_view bytes, const Reading& expected) {
@@ -141,6 +142,7 @@ void CheckLoad(std::string_view bytes, const Reading& expected, bool unreadable)
   }
   FUZZ_CHECK(schema.cellValues == expected.cells);
   FUZZ_CHECK(schema.fileName == platform.chosenFile);
+  FUZZ_CHECK(schema.fileStamp.has_value());
   FUZZ_CHECK(!schema.modifiedFlag);
   FUZZ_CHECK(schema.history.empty() && schema.historyPos == -1);
   FUZZ_CHECK(schema.currentRow == 1 && schema.currentCol == 1);

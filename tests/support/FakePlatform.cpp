@@ -35,6 +35,17 @@ void FakePlatform::SetBusyPointer(bool busy) { busyChanges.push_back(busy); }
 
 bool FakePlatform::FileExists(const std::string& path) { return files.count(path) != 0; }
 
+FileStamp& FakePlatform::StampFor(const std::string& path) {
+  const auto [stamp, made] = stamps.try_emplace(path);
+  if (made) stamp->second.inode = stamps.size();
+  return stamp->second;
+}
+
+std::optional<FileStamp> FakePlatform::StampOf(const std::string& path) {
+  if (files.count(path) == 0) return std::nullopt;
+  return StampFor(path);
+}
+
 FileStart FakePlatform::ReadFileStart(const std::string& path, std::size_t maxBytes) {
   readLimits.push_back(maxBytes);
   if (const auto failing = failingReads.find(path); failing != failingReads.end()) {
@@ -43,15 +54,20 @@ FileStart FakePlatform::ReadFileStart(const std::string& path, std::size_t maxBy
   const auto file = files.find(path);
   if (file == files.end()) throw FileError(path, "il file non esiste");
   const std::string& bytes = file->second;
-  return {bytes.substr(0, std::min(maxBytes, bytes.size())), bytes.size() <= maxBytes};
+  return {bytes.substr(0, std::min(maxBytes, bytes.size())), bytes.size() <= maxBytes,
+          StampFor(path)};
 }
 
-void FakePlatform::WriteFile(const std::string& path, std::string_view bytes) {
+FileStamp FakePlatform::WriteFile(const std::string& path, std::string_view bytes) {
   writes.push_back(path);
   if (const auto failing = failingWrites.find(path); failing != failingWrites.end()) {
     throw FileError(path, failing->second);
   }
   files[path] = std::string(bytes);
+  FileStamp& stamp = StampFor(path);
+  stamp.size = static_cast<std::int64_t>(bytes.size());
+  stamp.modifiedSeconds = ++clock_;
+  return stamp;
 }
 
 }  // namespace numino::testing

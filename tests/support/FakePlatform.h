@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <deque>
 #include <map>
 #include <optional>
@@ -12,7 +13,9 @@ namespace numino::testing {
 
 // A scripted platform: message boxes and file dialogs answer from queues
 // (OK / cancel when a queue is empty), everything shown is recorded, and
-// files live in memory, with failures that a test can inject.
+// files live in memory, with failures that a test can inject. Each file
+// has a stamp: its own inode, and a time that every write moves on; a test
+// plays another program by changing `files` and `stamps` itself.
 class FakePlatform : public Platform {
  public:
   struct Message {
@@ -28,8 +31,9 @@ class FakePlatform : public Platform {
   std::string DocumentFolder() override { return documentFolder; }
   void SetBusyPointer(bool busy) override;
   bool FileExists(const std::string& path) override;
+  std::optional<FileStamp> StampOf(const std::string& path) override;
   FileStart ReadFileStart(const std::string& path, std::size_t maxBytes) override;
-  void WriteFile(const std::string& path, std::string_view bytes) override;
+  FileStamp WriteFile(const std::string& path, std::string_view bytes) override;
 
   // Script.
   std::deque<MessageAnswer> messageAnswers;            // empty: Ok, or Cancel for 35
@@ -39,6 +43,7 @@ class FakePlatform : public Platform {
   std::map<std::string, std::string> files;          // path -> contents
   std::map<std::string, std::string> failingWrites;  // path -> reason
   std::map<std::string, std::string> failingReads;   // path -> reason
+  std::map<std::string, FileStamp> stamps;           // made on first use
 
   // Record.
   std::vector<Message> messages;
@@ -47,6 +52,10 @@ class FakePlatform : public Platform {
   std::vector<bool> busyChanges;
   std::vector<std::string> writes;  // paths, in order
   std::vector<std::size_t> readLimits;
+
+ private:
+  FileStamp& StampFor(const std::string& path);
+  std::int64_t clock_ = 0;
 };
 
 }  // namespace numino::testing

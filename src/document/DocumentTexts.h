@@ -31,7 +31,9 @@ inline std::string LongNameMessage(std::size_t maxLength) {
 }
 
 inline std::string CannotSaveMessage(const FileError& error) {
-  return "Impossibile salvare il file " + error.Path() + ": " + error.Reason() + ".";
+  std::string text = "Impossibile salvare il file " + error.Path() + ": " + error.Reason() + ".";
+  if (error.MayBeIncomplete()) text += " Il file potrebbe essere rimasto incompleto.";
+  return text;
 }
 
 inline std::string CannotOpenMessage(const FileError& error) {

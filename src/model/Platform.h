@@ -35,18 +35,23 @@ struct FileDialogRequest {
 
 // A file could not be read or written. `reason` is a short Italian text
 // meant for the user ("permesso negato"); the message box adds the file.
+// `mayBeIncomplete`: the write failed after it had begun writing over the
+// file itself, which may now hold part of the new contents.
 class FileError : public std::runtime_error {
  public:
-  FileError(std::string path, std::string reason)
+  FileError(std::string path, std::string reason, bool mayBeIncomplete = false)
       : std::runtime_error(path + ": " + reason),
         path_(std::move(path)),
-        reason_(std::move(reason)) {}
+        reason_(std::move(reason)),
+        mayBeIncomplete_(mayBeIncomplete) {}
   const std::string& Path() const { return path_; }
   const std::string& Reason() const { return reason_; }
+  bool MayBeIncomplete() const { return mayBeIncomplete_; }
 
  private:
   std::string path_;
   std::string reason_;
+  bool mayBeIncomplete_;
 };
 
 // What a file was when the document last read or wrote it: which file
@@ -96,8 +101,10 @@ class Platform {
   // Reads at most maxBytes from the start of a regular file. Anything that
   // is not a regular file is refused. Throws FileError.
   virtual FileStart ReadFileStart(const std::string& path, std::size_t maxBytes) = 0;
-  // Replaces the file's contents as a whole: a failed write leaves the old
-  // file as it was. Gives the stamp of the file written. Throws FileError.
+  // Replaces the file's contents as a whole and gives the stamp of the file
+  // written. A symbolic link stays a link, and the file it leads to is
+  // written. Throws FileError; where the old file could not be kept intact
+  // until the new one was complete, the error says that it may be incomplete.
   virtual FileStamp WriteFile(const std::string& path, std::string_view bytes) = 0;
 };
 

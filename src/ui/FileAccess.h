@@ -9,10 +9,12 @@
 
 #include "model/Platform.h"
 
-class QSaveFile;
+struct stat;
 
 // The document files on disk: looking at a path, reading the start of a
 // file, writing one, and the Italian reasons for the system's error numbers.
+// A save keeps the file's identity: owner, group, mode, hard links,
+// extended attributes and ACL, and a symbolic link stays a link.
 // Every call into the operating system's file functions is made here, so a
 // port to another system changes this unit alone. Paths travel as UTF-8.
 class FileAccess {
@@ -27,13 +29,21 @@ class FileAccess {
   // a regular file is refused without being opened. Throws FileError.
   numino::FileStart ReadFileStart(const std::string& path, std::size_t maxBytes);
   // Replaces the file's contents as a whole and gives the stamp of the file
-  // written. Throws FileError.
+  // written. Throws FileError, which tells whether the file itself may have
+  // been left incomplete.
   numino::FileStamp WriteFile(const std::string& path, std::string_view bytes);
 
  protected:
-  // Writes the new contents into the not yet committed file; false on
-  // failure, with errno telling why. Tests override it to fail half-way.
-  virtual bool WriteBytes(QSaveFile& file, std::string_view bytes);
+  // Writes bytes into the open file from its first byte on; false on
+  // failure, with errno telling why. Both ways of saving write through
+  // here; tests override it to fail half-way.
+  virtual bool WriteBytes(int fd, std::string_view bytes);
+
+ private:
+  std::optional<numino::FileStamp> ThroughTemporary(const std::string& path,
+                                                    const std::string& target,
+                                                    const struct stat* old, std::string_view bytes);
+  numino::FileStamp InPlace(const std::string& path, int fd, std::string_view bytes);
 };
 
 // The Italian reason shown to the user for a failed file operation: from

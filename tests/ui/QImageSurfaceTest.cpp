@@ -85,20 +85,6 @@ TEST(QImageSurface, PaintsExactlyTheGivenPixels) {
        },
        [](int x, int y) { return x == 4 && y >= 2 && y <= 9 ? kBlue : kWindow; },
        QRect(4, 2, 1, 8)},
-      {"a diagonal line takes one pixel per column, no antialiasing",
-       [](QImageSurface& s) {
-         s.SetForeColor(kDirectBlue);
-         s.Line(2, 3, 6, 7);
-       },
-       [](int x, int y) { return x >= 2 && x <= 6 && y == x + 1 ? kBlue : kWindow; },
-       QRect(2, 3, 5, 5)},
-      {"the other diagonal, drawn right to left",
-       [](QImageSurface& s) {
-         s.SetForeColor(kDirectBlue);
-         s.Line(6, 3, 2, 7);
-       },
-       [](int x, int y) { return x >= 2 && x <= 6 && x + y == 9 ? kBlue : kWindow; },
-       QRect(2, 3, 5, 5)},
       {"a box reaching off the image is clipped",
        [](QImageSurface& s) { s.FilledBox(-5, -5, 2, 2, numino::kRed); },
        [](int x, int y) { return x <= 2 && y <= 2 ? kRed : kWindow; }, QRect(0, 0, 3, 3)},

@@ -1,3 +1,5 @@
+// Moving the current-cell frame and repainting the cells whose look changed.
+
 #include <cassert>
 #include <cmath>
 #include <string>

@@ -1,8 +1,17 @@
+// The completion check: on a full grid, tells the user whether it is correct.
+
 #include <string>
 
 #include "model/NuminoSchema.h"
 
 namespace numino {
+
+namespace {
+
+// Both verdicts go out under the program's name.
+constexpr const char* kTitle = "Numino";
+
+}  // namespace
 
 // A cell passes exactly when its peers hold, between them, each of the eight
 // other digits and never its own. The first failing cell in reading order is
@@ -20,12 +29,12 @@ void NuminoSchema::CheckFinish() {
       if (!isDigit || GetExclusionMask(row, col) != (kAllDigits ^ (1 << (v - 1)))) {
         platform_.MessageBox("Schema non valido (verificare la casella in riga " +
                                  std::to_string(row) + ", colonna " + std::to_string(col) + ")",
-                             "Numino", MessageStyle::OkExclamation);
+                             kTitle, MessageStyle::OkExclamation);
         return;
       }
     }
   }
-  platform_.MessageBox("OK, schema completo e corretto!", "Numino", MessageStyle::OkInformation);
+  platform_.MessageBox("OK, schema completo e corretto!", kTitle, MessageStyle::OkInformation);
 }
 
 }  // namespace numino

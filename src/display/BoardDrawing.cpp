@@ -1,3 +1,6 @@
+// The full redraw of the board: grid lines, cells and the current-cell frame.
+
+#include "display/BoardColours.h"
 #include "display/BoardGeometry.h"
 #include "model/NuminoSchema.h"
 
@@ -13,8 +16,8 @@ void NuminoSchema::Refresh(DrawingSurface& frm) {
   drawn_.ForgetAll();
 
   frm.SetWindowSize(kWindowWidth, kWindowHeight);
-  frm.SetFillColor(Colour::System(Colour::kWindowBackground));
-  frm.SetForeColor(Colour::System(Colour::kButtonText));
+  frm.SetFillColor(kBoardBackground);
+  frm.SetForeColor(kBoardInk);
 
   // The border comes from the board box; the loops draw the eight inner
   // lines of each direction. The lines between boxes get a second line one
@@ -38,10 +41,7 @@ void NuminoSchema::Refresh(DrawingSurface& frm) {
   for (std::int16_t r = 1; r <= kSize; ++r) {
     for (std::int16_t c = 1; c <= kSize; ++c) anyDigit = anyDigit || cellValues[r][c] != 0;
   }
-  if (anyDigit && !drawn_.FontBold()) {
-    frm.SetFontBold();
-    drawn_.SetFontBold();
-  }
+  if (anyDigit) TurnFontBold(frm);
 
   if (currentRow != 0 && currentCol != 0) {
     SetCurrentCell(frm, currentRow, currentCol);

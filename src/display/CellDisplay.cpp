@@ -1,6 +1,10 @@
+// Moving the current-cell frame and repainting the cells whose look changed.
+
+#include <cassert>
 #include <cmath>
 #include <string>
 
+#include "display/BoardColours.h"
 #include "display/BoardGeometry.h"
 #include "model/NuminoSchema.h"
 
@@ -8,14 +12,13 @@ namespace numino {
 
 namespace {
 
-constexpr Colour kHighlight = Colour::Direct(65280);  // the digit can still go here
-constexpr Colour kPeerMark = Colour::Direct(255);     // excluded by a peer: red
-constexpr Colour kUserMark = Colour::Direct(0);       // excluded by hand: black
-
 bool IsDigit(int value) { return value >= 1 && value <= 9; }
 
+// Cells hold 0..9 (digits typed or read from a file, which undo and redo
+// only put back), and empty cells print nothing.
 std::string DigitText(std::int16_t value) {
-  return IsDigit(value) ? std::string(1, static_cast<char>('0' + value)) : std::to_string(value);
+  assert(IsDigit(value));
+  return std::string(1, static_cast<char>('0' + value));
 }
 
 }  // namespace
@@ -40,10 +43,7 @@ void NuminoSchema::SetCurrentCell(DrawingSurface& frm, std::int16_t row, std::in
     // except that printing its digit turns the font bold for good. Without a
     // new cell, the old cell's repaint is the last one and runs below, with
     // the font as it finds it.
-    if (hasCell && IsDigit(GetBuffer(oldRow, oldCol)) && !drawn_.FontBold()) {
-      frm.SetFontBold();
-      drawn_.SetFontBold();
-    }
+    if (hasCell && IsDigit(GetBuffer(oldRow, oldCol))) TurnFontBold(frm);
   }
   currentRow = row;
   currentCol = col;
@@ -83,14 +83,19 @@ void NuminoSchema::DisplayNumber(DrawingSurface& frm, std::int16_t row, std::int
     }
   }
   if (v == 0) return;
-  if (!drawn_.FontBold()) {
-    frm.SetFontBold();
-    drawn_.SetFontBold();
-  }
+  TurnFontBold(frm);
   if (targetRepainted) {
     PrintCentred(frm, row, col, v);
     drawn_.Remember(row, col, targetLook);
   }
+}
+
+// The surface's font turns bold once, for good; the cache remembers it, so
+// that a digit's look records the weight it was printed in.
+void NuminoSchema::TurnFontBold(DrawingSurface& frm) {
+  if (drawn_.FontBold()) return;
+  frm.SetFontBold();
+  drawn_.SetFontBold();
 }
 
 CellLook NuminoSchema::LookOf(std::int16_t row, std::int16_t col, Colour background,
@@ -113,9 +118,9 @@ CellLook NuminoSchema::LookOf(std::int16_t row, std::int16_t col, Colour backgro
   return look;
 }
 
-// Repaints one cell's content area: the background or green, then its digit,
-// or the marks of the digits excluded there (red by a peer, black by hand;
-// black is painted over red).
+// Repaints one cell's content area: the background or the highlight, then its
+// digit, or the marks of the digits excluded there, by a peer or by hand; a
+// hand mark is painted over a peer mark.
 void NuminoSchema::DrawCell(DrawingSurface& frm, std::int16_t row, std::int16_t col,
                             const CellLook& look) {
   using namespace geometry;
@@ -131,7 +136,7 @@ void NuminoSchema::DrawCell(DrawingSurface& frm, std::int16_t row, std::int16_t 
   }
   for (std::int16_t d = 1; d <= kSize; ++d) {
     DrawMark(d, look.peerMask, frm, row, col, kPeerMark);
-    if (look.userMask != 0) DrawMark(d, look.userMask, frm, row, col, kUserMark);
+    if (look.userMask != 0) DrawMark(d, look.userMask, frm, row, col, kHandMark);
   }
 }
 

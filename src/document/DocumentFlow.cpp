@@ -1,5 +1,8 @@
+// Saving and opening a document: the file dialogs, the questions, the file itself.
+
 #include <variant>
 
+#include "document/DocumentTexts.h"
 #include "document/NmoFormat.h"
 #include "model/NuminoSchema.h"
 
@@ -7,8 +10,8 @@ namespace numino {
 
 namespace {
 
-constexpr const char* kSaveTitle = "Salvataggio dati";
-constexpr const char* kOpenTitle = "Caricamento dati";
+using document::kOpenTitle;
+using document::kSaveTitle;
 
 // The file dialogs hold names of up to 519 characters. A longer name is
 // refused rather than cut, since a cut name is another file.
@@ -24,9 +27,8 @@ std::size_t CharacterCount(const std::string& utf8) {
 
 bool RefuseLongName(Platform& platform, const std::string& name, const char* title) {
   if (CharacterCount(name) <= kMaxNameLength) return false;
-  platform.MessageBox("Il nome del file è troppo lungo: sono ammessi al massimo " +
-                          std::to_string(kMaxNameLength) + " caratteri.",
-                      title, MessageStyle::OkExclamation);
+  platform.MessageBox(document::LongNameMessage(kMaxNameLength), title,
+                      MessageStyle::OkExclamation);
   return true;
 }
 
@@ -45,7 +47,7 @@ std::string NuminoSchema::AskSaveName() {
     request.initialFile = *chosen;
     if (RefuseLongName(platform_, *chosen, kSaveTitle)) continue;
     if (platform_.FileExists(*chosen) &&
-        platform_.MessageBox("Il file " + *chosen + " esiste già. Lo sovrascrivo?", kSaveTitle,
+        platform_.MessageBox(document::OverwriteQuestion(*chosen), kSaveTitle,
                              MessageStyle::YesNoQuestion) != MessageAnswer::Yes) {
       continue;
     }

@@ -109,6 +109,7 @@ class NuminoSchema {
                 std::int16_t col, Colour colour);
   void PrintCentred(DrawingSurface& frm, std::int16_t row, std::int16_t col, std::int16_t value);
   CellLook LookOf(std::int16_t row, std::int16_t col, Colour background, bool printTwice) const;
+  void TurnFontBold(DrawingSurface& frm);
 
   void UndoStep(DrawingSurface& frm);
   void RedoStep(DrawingSurface& frm);

@@ -61,14 +61,14 @@ void BoardWidget::paintEvent(QPaintEvent* event) {
 }
 
 void BoardWidget::keyPressEvent(QKeyEvent* event) {
-  const InputCodes codes = MapKey(event->key(), event->text());
-  if (codes.keyCode == 0 && codes.keyAscii == 0) {
+  const RoutedKey key = MapKey(event->key(), event->text());
+  if (key.keyCode == 0 && key.keyAscii == 0) {
     QWidget::keyPressEvent(event);
     return;
   }
   event->accept();
-  if (codes.keyCode != 0) emit KeyDown(codes.keyCode);
-  if (codes.keyAscii != 0) emit KeyPress(codes.keyAscii);
+  if (key.keyCode != 0) emit KeyDown(key.keyCode);
+  if (key.keyAscii != 0) emit KeyPress(key.keyAscii);
 }
 
 // The button that was released, not the ones still held; modifiers are

@@ -7,11 +7,11 @@
 // How a Qt key press reaches the puzzle core: the virtual-key code of the
 // key-down event (0 when the key has none) and the character it types
 // (0 when it types none).
-struct InputCodes {
+struct RoutedKey {
   std::int16_t keyCode = 0;
   std::int16_t keyAscii = 0;
 };
 
 // Maps from QKeyEvent::key() (never from native codes); text() only supplies
 // the printable character of keys not handled by name.
-InputCodes MapKey(int qtKey, const QString& text);
+RoutedKey MapKey(int qtKey, const QString& text);

@@ -2,23 +2,27 @@
 
 #include <QString>
 
+#include <memory>
 #include <string>
 #include <string_view>
 
 #include "model/Platform.h"
+#include "ui/FileAccess.h"
 
-class QSaveFile;
 class QWidget;
 
 // The desktop services of the puzzle core, on Qt: message boxes, the file
-// dialogs (Qt's own, so they look and behave the same everywhere), the busy
-// pointer and file access. Every text the user sees is Italian; the button
-// and dialog texts come from Qt's Italian translation.
+// dialogs (Qt's own, so they look and behave the same everywhere) and the
+// busy pointer; file access is handed on to FileAccess. Every text the user
+// sees is Italian; the button and dialog texts come from Qt's Italian
+// translation.
 class QtPlatform : public numino::Platform {
  public:
   // programFolder: where the program's executable lies; documents go there
-  // by default when the user may write there.
-  explicit QtPlatform(QString programFolder = ProgramFolder());
+  // by default when the user may write there. files: how files are read and
+  // written (tests hand in one whose writes fail).
+  explicit QtPlatform(QString programFolder = ProgramFolder(),
+                      std::unique_ptr<FileAccess> files = std::make_unique<FileAccess>());
   ~QtPlatform() override;
 
   static QString ProgramFolder();
@@ -36,21 +40,13 @@ class QtPlatform : public numino::Platform {
   numino::FileStart ReadFileStart(const std::string& path, std::size_t maxBytes) override;
   void WriteFile(const std::string& path, std::string_view bytes) override;
 
- protected:
-  // Writes the new contents into the not yet committed file; false on
-  // failure, with errno telling why. Tests override it to fail half-way.
-  virtual bool WriteBytes(QSaveFile& file, std::string_view bytes);
-
  private:
   std::optional<std::string> RunFileDialog(const numino::FileDialogRequest& request, bool save);
 
   QString programFolder_;
   QWidget* owner_ = nullptr;
+  std::unique_ptr<FileAccess> files_;
 };
-
-// The Italian reason shown to the user for a failed file operation: from
-// the error number when it is a common one, else Qt's own error text.
-std::string FileErrorReason(int errorNumber, const QString& fallback);
 
 // Qt reads "[*]" in a window title as the place of its modified mark; this
 // doubles it so that a file name holding it is shown as it is.

@@ -1,3 +1,5 @@
+// The main window: its menus, the File commands and the save question.
+
 #include "ui/frmNumino.h"
 
 #include <QCloseEvent>
@@ -7,6 +9,7 @@
 #include <QMenu>
 #include <QMenuBar>
 
+#include "document/DocumentTexts.h"
 #include "ui/Application.h"
 #include "ui/BoardWidget.h"
 #include "ui/QtPlatform.h"
@@ -17,13 +20,7 @@ using numino::MessageStyle;
 
 namespace {
 
-// What the save prompt answers; the commands stop on kCancel alone.
-constexpr int kNothingAsked = 0;
-constexpr int kSaved = 1;
-constexpr int kCancel = static_cast<int>(MessageAnswer::Cancel);
-
-constexpr const char* kSaveTitle = "Salvataggio dati";
-constexpr const char* kOpenTitle = "Caricamento dati";
+const char* const kSaveQuestion = "Salvo i dati?";
 
 const char* const kAboutTitle = "Informazioni su Numino";
 const char* const kAboutText =
@@ -116,12 +113,18 @@ void frmNumino::Route(std::int16_t keyAscii, std::int16_t keyCode, std::int16_t 
 
 // A Yes whose save did not happen (the dialog dismissed, the write failed)
 // counts as Cancel: the document must not be dropped unsaved.
-int frmNumino::QuerySaveChanges() {
-  if (!schema_->Modified()) return kNothingAsked;
-  const MessageAnswer answer = platform_.MessageBox("Salvo i dati?", title_.toStdString(),
-                                                    MessageStyle::YesNoCancelQuestion);
-  if (answer != MessageAnswer::Yes) return static_cast<int>(answer);
-  return SaveDocument(false) ? kSaved : kCancel;
+frmNumino::SavePrompt frmNumino::QuerySaveChanges() {
+  if (!schema_->Modified()) return SavePrompt::NothingAsked;
+  const MessageAnswer answer =
+      platform_.MessageBox(kSaveQuestion, title_.toStdString(), MessageStyle::YesNoCancelQuestion);
+  switch (answer) {
+    case MessageAnswer::Yes:
+      return SaveDocument(false) ? SavePrompt::Saved : SavePrompt::Cancelled;
+    case MessageAnswer::Cancel:
+      return SavePrompt::Cancelled;
+    default:
+      return SavePrompt::Declined;
+  }
 }
 
 // The one place where a failed write is told to the user. The document
@@ -131,16 +134,15 @@ bool frmNumino::SaveDocument(bool askName) {
   try {
     written = schema_->Save(askName) == numino::SaveOutcome::Written;
   } catch (const FileError& error) {
-    platform_.MessageBox(
-        "Impossibile salvare il file " + error.Path() + ": " + error.Reason() + ".", kSaveTitle,
-        MessageStyle::OkExclamation);
+    platform_.MessageBox(numino::document::CannotSaveMessage(error), numino::document::kSaveTitle,
+                         MessageStyle::OkExclamation);
   }
   UpdateTitle();
   return written;
 }
 
 void frmNumino::mnuNuovo_Click() {
-  if (QuerySaveChanges() == kCancel) return;
+  if (QuerySaveChanges() == SavePrompt::Cancelled) return;
   schema_->Reset();
   UpdateTitle();
   RefreshBoard();
@@ -149,12 +151,12 @@ void frmNumino::mnuNuovo_Click() {
 // After a failed read the document is as it was; the title and the board
 // are brought up to date whatever happened.
 void frmNumino::mnuApri_Click() {
-  if (QuerySaveChanges() == kCancel) return;
+  if (QuerySaveChanges() == SavePrompt::Cancelled) return;
   try {
     schema_->Load();
   } catch (const FileError& error) {
-    platform_.MessageBox("Impossibile aprire il file " + error.Path() + ": " + error.Reason() + ".",
-                         kOpenTitle, MessageStyle::OkExclamation);
+    platform_.MessageBox(numino::document::CannotOpenMessage(error), numino::document::kOpenTitle,
+                         MessageStyle::OkExclamation);
   }
   UpdateTitle();
   RefreshBoard();
@@ -171,7 +173,7 @@ void frmNumino::mnuInfo_Click() {
 }
 
 void frmNumino::closeEvent(QCloseEvent* event) {
-  if (QuerySaveChanges() == kCancel) {
+  if (QuerySaveChanges() == SavePrompt::Cancelled) {
     event->ignore();
     return;
   }

@@ -48,7 +48,15 @@ class frmNumino : public QMainWindow {
   void UpdateTitle();
   void RefreshBoard();
   void Route(std::int16_t keyAscii, std::int16_t keyCode, std::int16_t button, int x, int y);
-  int QuerySaveChanges();
+  // How the question whether to save the changes ended. The commands go on
+  // unless it ended Cancelled.
+  enum class SavePrompt {
+    NothingAsked,  // the document had no changes
+    Saved,         // Yes, and the save happened
+    Declined,      // No: the changes are dropped
+    Cancelled,     // Cancel, or Yes with a save that did not happen
+  };
+  SavePrompt QuerySaveChanges();
   bool SaveDocument(bool askName);
 
   numino::Platform& platform_;

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "WindowTestSupport.h"
+#include "display/BoardColours.h"
 #include "support/FakePlatform.h"
 #include "ui/frmNumino.h"
 
@@ -120,8 +121,8 @@ TEST_F(BoardWidgetTest, PressAloneGivesNothingAndPositionsAreRounded) {
 TEST_F(BoardWidgetTest, ShowsExactlyWhatWasDrawn) {
   QImageSurface& surface = board->Surface();
   surface.Clear();
-  surface.FilledBox(12, 12, 35, 35, numino::Colour::Direct(0x0000FF));  // red
-  surface.FilledBox(100, 100, 100, 100, numino::Colour::Direct(0x00FF00));
+  surface.FilledBox(12, 12, 35, 35, numino::kRed);
+  surface.FilledBox(100, 100, 100, 100, numino::kGreen);
   board->ShowDrawing();
   const QImage shown = board->grab().toImage();
   const QImage& drawn = surface.Image();

@@ -48,7 +48,7 @@ TEST(MapKey, GivesKeyCodesAndCharacters) {
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(testing::Message() << "Qt key 0x" << std::hex << r.qtKey << ": " << r.reason);
-    const InputCodes codes = MapKey(r.qtKey, QString::fromUtf16(r.text));
+    const RoutedKey codes = MapKey(r.qtKey, QString::fromUtf16(r.text));
     EXPECT_EQ(codes.keyCode, r.keyCode);
     EXPECT_EQ(codes.keyAscii, r.keyAscii);
   }

@@ -176,7 +176,7 @@ TEST(QtPlatformFiles, WriteRefusesFoldersDevicesAndMissingFolders) {
 }
 
 // Writes half the bytes, then fails as a full disk does.
-class DiskFullPlatform : public QtPlatform {
+class DiskFullFiles : public FileAccess {
  protected:
   bool WriteBytes(QSaveFile& file, std::string_view bytes) override {
     file.write(bytes.data(), static_cast<qint64>(bytes.size() / 2));
@@ -189,7 +189,7 @@ TEST(QtPlatformFiles, WriteInterruptedHalfWayLeavesTheOldFile) {
   QTemporaryDir dir;
   const std::string path = Path(dir, "pippo.nmo");
   Put(path, "vecchio");
-  DiskFullPlatform platform;
+  QtPlatform platform(QtPlatform::ProgramFolder(), std::make_unique<DiskFullFiles>());
   EXPECT_EQ(ReasonOf([&] { platform.WriteFile(path, "nuovo contenuto"); }),
             "spazio esaurito sul disco");
   EXPECT_EQ(Get(path), "vecchio");

@@ -1,0 +1,23 @@
+#pragma once
+
+#include "display/DrawingSurface.h"
+
+// The colours the board is drawn in, each named once. A direct colour is the
+// number the system stores it as, with red in the low byte: read as hex it is
+// blue-green-red, so 0xFF0000 is blue and red is 255.
+namespace numino {
+
+inline constexpr Colour kRed = Colour::Direct(255);      // 0x0000FF
+inline constexpr Colour kGreen = Colour::Direct(65280);  // 0x00FF00
+inline constexpr Colour kBlack = Colour::Direct(0);      // 0x000000
+
+// System colours 5 (window background) and 18 (button text) follow the
+// desktop's theme. The ink draws the grid lines, the frame and the digits.
+inline constexpr Colour kBoardBackground = Colour::System(Colour::kWindowBackground);
+inline constexpr Colour kBoardInk = Colour::System(Colour::kButtonText);
+
+inline constexpr Colour kHighlight = kGreen;  // the current digit can still go in this cell
+inline constexpr Colour kPeerMark = kRed;     // a digit ruled out by the cell's peers
+inline constexpr Colour kHandMark = kBlack;   // a digit ruled out by hand
+
+}  // namespace numino

@@ -13,6 +13,7 @@
 #include "document/NmoFormat.h"
 #include "model/NuminoSchema.h"
 #include "support/FakePlatform.h"
+#include "support/ModelSnapshot.h"
 
 namespace numino::fuzz {
 namespace {
@@ -77,12 +78,6 @@ void MakePreviousDocument(NuminoSchema& schema) {
   schema.currentCol = 8;
 }
 
-bool SameDocument(const NuminoSchema& a, const NuminoSchema& b) {
-  return a.cellValues == b.cellValues && a.userExclusions == b.userExclusions &&
-         a.currentRow == b.currentRow && a.currentCol == b.currentCol && a.fileName == b.fileName &&
-         a.modifiedFlag == b.modifiedFlag && a.historyPos == b.historyPos && a.history == b.history;
-}
-
 void CheckParse(std::string_view bytes, const Reading& expected) {
   const auto whole = nmo::Parse(bytes, true);
   FUZZ_CHECK(std::holds_alternative<Grid>(whole) == expected.ok);
@@ -141,7 +136,7 @@ void CheckLoad(std::string_view bytes, const Reading& expected, bool unreadable)
   FUZZ_CHECK(platform.messages.empty());
   FUZZ_CHECK(loaded == (expected.ok && !unreadable));
   if (!loaded) {
-    FUZZ_CHECK(SameDocument(schema, before));
+    FUZZ_CHECK(testing::DocumentDifference(schema, before).empty());
     return;
   }
   FUZZ_CHECK(schema.cellValues == expected.cells);

@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "WindowTestSupport.h"
 #include "support/FakePlatform.h"
+#include "support/QtTestSupport.h"
 #include "ui/frmNumino.h"
 
 namespace {

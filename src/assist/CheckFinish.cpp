@@ -1,3 +1,5 @@
+// The completion check: on a full grid, tells the user whether it is correct.
+
 #include <string>
 
 #include "model/NuminoSchema.h"

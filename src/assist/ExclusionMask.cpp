@@ -1,3 +1,5 @@
+// The digits a cell cannot take: those of its peers, and those ruled out by hand.
+
 #include "model/NuminoSchema.h"
 
 namespace numino {

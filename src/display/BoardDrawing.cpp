@@ -1,3 +1,5 @@
+// The full redraw of the board: grid lines, cells and the current-cell frame.
+
 #include "display/BoardColours.h"
 #include "display/BoardGeometry.h"
 #include "model/NuminoSchema.h"

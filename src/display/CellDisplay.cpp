@@ -1,3 +1,6 @@
+// Moving the current-cell frame and repainting the cells whose look changed.
+
+#include <cassert>
 #include <cmath>
 #include <string>
 
@@ -11,8 +14,11 @@ namespace {
 
 bool IsDigit(int value) { return value >= 1 && value <= 9; }
 
+// Cells hold 0..9 (digits typed or read from a file, which undo and redo
+// only put back), and empty cells print nothing.
 std::string DigitText(std::int16_t value) {
-  return IsDigit(value) ? std::string(1, static_cast<char>('0' + value)) : std::to_string(value);
+  assert(IsDigit(value));
+  return std::string(1, static_cast<char>('0' + value));
 }
 
 }  // namespace

@@ -53,7 +53,8 @@ class DrawingSurface {
   virtual Colour FillColor() const = 0;
   virtual void SetForeColor(Colour colour) = 0;
 
-  // A one-pixel line in the fore colour; both end points are painted.
+  // A one-pixel horizontal or vertical line in the fore colour; both end
+  // points are painted. The board draws no other lines.
   virtual void Line(int x1, int y1, int x2, int y2) = 0;
   // An outlined box: a one-pixel outline in the fore colour, the interior
   // filled with the fill colour.
@@ -65,6 +66,7 @@ class DrawingSurface {
 
   // Switches the window font to bold; nothing ever switches it back.
   virtual void SetFontBold() = 0;
+  // A text is a single ASCII character: the board prints one digit at a time.
   // Size of a text in the current font, in (possibly fractional) pixels;
   // the height is the font's full line height.
   virtual double TextWidth(std::string_view text) const = 0;

@@ -1,3 +1,5 @@
+// Which cell a pixel of the client area lies in.
+
 #include <cmath>
 
 #include "display/BoardGeometry.h"

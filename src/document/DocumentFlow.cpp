@@ -1,3 +1,5 @@
+// Saving and opening a document: the file dialogs, the questions, the file itself.
+
 #include <optional>
 #include <string>
 #include <variant>

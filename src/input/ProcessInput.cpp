@@ -1,3 +1,5 @@
+// What each key, typed character and mouse button does to the puzzle.
+
 #include "input/InputCodes.h"
 #include "model/NuminoSchema.h"
 

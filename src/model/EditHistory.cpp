@@ -1,3 +1,5 @@
+// The schema's edit history: recording a change, and forgetting them all.
+
 #include "model/NuminoSchema.h"
 
 namespace numino {

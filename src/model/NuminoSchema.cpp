@@ -1,3 +1,5 @@
+// The schema's state: emptying it, reading and writing cells, the document's name.
+
 #include "model/NuminoSchema.h"
 
 namespace numino {

@@ -1,5 +1,7 @@
 #pragma once
 
+// The core's way to the desktop: message boxes, file dialogs, the busy pointer, files.
+
 #include <cstddef>
 #include <cstdint>
 #include <optional>

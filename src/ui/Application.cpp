@@ -1,3 +1,5 @@
+// What every run sets up once: the style, Qt's Italian texts, the font and the icon.
+
 #include "ui/Application.h"
 
 #include <QApplication>

@@ -1,5 +1,7 @@
 #pragma once
 
+// What the whole application shares: its style, its icon and the set-up of every run.
+
 #include <QIcon>
 #include <QProxyStyle>
 

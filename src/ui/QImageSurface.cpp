@@ -6,8 +6,8 @@
 #include <QString>
 #include <algorithm>
 #include <array>
+#include <cassert>
 #include <cmath>
-#include <cstdlib>
 #include <optional>
 #include <utility>
 
@@ -42,6 +42,12 @@ struct Span {
 
 int WholeRatio(qreal ratio) { return std::max(1, static_cast<int>(std::lround(ratio))); }
 
+// The board prints one digit at a time, so every text it measures or prints
+// is a single ASCII character.
+bool IsOneCharacter(std::string_view text) {
+  return text.size() == 1 && static_cast<unsigned char>(text[0]) < 128;
+}
+
 }  // namespace
 
 struct QImageSurface::State {
@@ -52,7 +58,6 @@ struct QImageSurface::State {
   QRgb base = 0;        // system colour 5
   QRgb buttonText = 0;  // system colour 18
   QRgb window = 0;      // what Clear paints
-  QRgb windowText = 0;  // any other system colour
 
   Colour fill = Colour::System(Colour::kWindowBackground);
   Colour fore = Colour::System(Colour::kButtonText);
@@ -61,8 +66,8 @@ struct QImageSurface::State {
   QFontMetricsF metricsF{QFont()};
   int ascent = 0;
   int height = 0;
-  // Indexed by the character code of a one-character text; filled on first
-  // use and forgotten when the font changes.
+  // Indexed by the character code of the text; filled on first use and
+  // forgotten when the font changes.
   std::array<std::optional<GlyphMeasure>, 128> glyphs{};
 
   // Text goes through a painter that stays open between prints and is ended
@@ -74,16 +79,12 @@ struct QImageSurface::State {
 
   Span dirty;
 
+  // The board draws in two system colours only, 5 and 18.
   QRgb Resolve(Colour colour) const {
     if (colour.IsSystem()) {
-      switch (colour.SystemIndex()) {
-        case Colour::kWindowBackground:
-          return base;
-        case Colour::kButtonText:
-          return buttonText;
-        default:
-          return windowText;
-      }
+      assert(colour.SystemIndex() == Colour::kWindowBackground ||
+             colour.SystemIndex() == Colour::kButtonText);
+      return colour.SystemIndex() == Colour::kWindowBackground ? base : buttonText;
     }
     return qRgb(colour.Red(), colour.Green(), colour.Blue());
   }
@@ -92,7 +93,6 @@ struct QImageSurface::State {
     base = palette.color(QPalette::Base).rgb();
     buttonText = palette.color(QPalette::ButtonText).rgb();
     window = palette.color(QPalette::Window).rgb();
-    windowText = palette.color(QPalette::WindowText).rgb();
   }
 
   void EndText() {
@@ -198,9 +198,9 @@ void QImageSurface::SetDevicePixelRatio(qreal ratio) {
 }
 
 bool QImageSurface::SetPalette(const QPalette& palette) {
-  const std::array<QRgb, 4> before = {d_->base, d_->buttonText, d_->window, d_->windowText};
+  const std::array<QRgb, 3> before = {d_->base, d_->buttonText, d_->window};
   d_->TakeColours(palette);
-  if (before == std::array<QRgb, 4>{d_->base, d_->buttonText, d_->window, d_->windowText}) {
+  if (before == std::array<QRgb, 3>{d_->base, d_->buttonText, d_->window}) {
     return false;
   }
   d_->MakeImage();
@@ -222,32 +222,10 @@ Colour QImageSurface::FillColor() const { return d_->fill; }
 
 void QImageSurface::SetForeColor(Colour colour) { d_->fore = colour; }
 
+// A horizontal or vertical line is a one-pixel-wide box.
 void QImageSurface::Line(int x1, int y1, int x2, int y2) {
-  const QRgb rgb = d_->Resolve(d_->fore);
-  if (x1 == x2 || y1 == y2) {
-    d_->Fill(x1, y1, x2, y2, rgb);
-    return;
-  }
-  // Any other line is stepped pixel by pixel along its longer axis, both
-  // end points included, with no antialiasing.
-  const int dx = std::abs(x2 - x1);
-  const int dy = -std::abs(y2 - y1);
-  const int sx = x1 < x2 ? 1 : -1;
-  const int sy = y1 < y2 ? 1 : -1;
-  int error = dx + dy;
-  for (int x = x1, y = y1;;) {
-    d_->Fill(x, y, x, y, rgb);
-    if (x == x2 && y == y2) break;
-    const int twice = 2 * error;
-    if (twice >= dy) {
-      error += dy;
-      x += sx;
-    }
-    if (twice <= dx) {
-      error += dx;
-      y += sy;
-    }
-  }
+  assert(x1 == x2 || y1 == y2);
+  d_->Fill(x1, y1, x2, y2, d_->Resolve(d_->fore));
 }
 
 void QImageSurface::Box(int x1, int y1, int x2, int y2) { Box(x1, y1, x2, y2, d_->fore); }
@@ -275,21 +253,17 @@ void QImageSurface::SetFontBold() {
 }
 
 double QImageSurface::TextWidth(std::string_view text) const {
-  if (text.size() == 1 && static_cast<unsigned char>(text[0]) < d_->glyphs.size()) {
-    return d_->Measure(static_cast<unsigned char>(text[0])).width;
-  }
-  return d_->metricsF.horizontalAdvance(QString::fromUtf8(text.data(), qsizetype(text.size())));
+  assert(IsOneCharacter(text));
+  if (!IsOneCharacter(text)) return 0;
+  return d_->Measure(static_cast<unsigned char>(text[0])).width;
 }
 
 double QImageSurface::TextHeight(std::string_view) const { return d_->height; }
 
 void QImageSurface::Print(int x, int y, std::string_view text) {
-  if (text.empty()) return;
-  const QString string = QString::fromUtf8(text.data(), qsizetype(text.size()));
-  const bool single = text.size() == 1 && static_cast<unsigned char>(text[0]) < d_->glyphs.size();
-  const QRect area =
-      (single ? d_->Measure(static_cast<unsigned char>(text[0])) : d_->MeasureText(string))
-          .area.translated(x, y);
+  assert(IsOneCharacter(text));
+  if (!IsOneCharacter(text)) return;
+  const QRect area = d_->Measure(static_cast<unsigned char>(text[0])).area.translated(x, y);
   const QRect visible = area.intersected(QRect(QPoint(0, 0), d_->logicalSize));
   if (visible.isEmpty()) return;
   d_->dirty.Unite(visible.left(), visible.top(), visible.right(), visible.bottom());
@@ -306,5 +280,5 @@ void QImageSurface::Print(int x, int y, std::string_view text) {
     painter.setPen(QColor::fromRgb(pen));
     d_->painterPen = pen;
   }
-  painter.drawText(QPointF(x, y + d_->ascent), string);
+  painter.drawText(QPointF(x, y + d_->ascent), QString(QLatin1Char(text[0])));
 }

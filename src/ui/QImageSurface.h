@@ -15,9 +15,10 @@
 // geometry on a high-DPI screen and stays sharp (the ratio is a whole number).
 // The window only copies the image to the screen in paintEvent.
 //
-// System colour 5 is the palette's Base role, 18 its ButtonText role; Clear
-// paints the Window role. Lines and boxes are crisp one-logical-pixel fills
-// with both corners included; text is antialiased.
+// System colour 5 is the palette's Base role, 18 its ButtonText role (the
+// board uses no other); Clear paints the Window role. Lines and boxes are
+// crisp one-logical-pixel fills with both corners included; text is
+// antialiased.
 class QImageSurface : public numino::DrawingSurface {
  public:
   QImageSurface(QSize logicalSize, qreal devicePixelRatio, const QPalette& palette,

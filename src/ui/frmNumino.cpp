@@ -1,3 +1,5 @@
+// The main window: its menus, the File commands and the save question.
+
 #include "ui/frmNumino.h"
 
 #include <QCloseEvent>

@@ -1,3 +1,5 @@
+// Starts the program: the application, the platform services and the one window.
+
 #include <QApplication>
 
 #include "ui/Application.h"

@@ -4,10 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <QFontMetrics>
-#include <QPalette>
 #include <functional>
 
 #include "display/BoardColours.h"
+#include "support/QtTestSupport.h"
 #include "ui/BoardFont.h"
 #include "ui/QImageSurface.h"
 
@@ -23,16 +23,10 @@ const QRgb kBase = qRgb(250, 250, 210);
 const QRgb kButtonText = qRgb(16, 32, 48);
 const QRgb kWindow = qRgb(160, 160, 160);
 
-QPalette DistinctPalette() {
-  QPalette palette;
-  palette.setColor(QPalette::Base, kBase);
-  palette.setColor(QPalette::ButtonText, kButtonText);
-  palette.setColor(QPalette::Window, kWindow);
-  return palette;
-}
-
 struct Surface {
-  explicit Surface(qreal ratio = 1) : s(QSize(240, 240), ratio, DistinctPalette(), BoardFont()) {
+  explicit Surface(qreal ratio = 1)
+      : s(QSize(240, 240), ratio, numino::testing::BoardPalette(kBase, kButtonText, kWindow),
+          BoardFont()) {
     s.Clear();
     s.TakeDirtyRect();
   }
@@ -85,20 +79,6 @@ TEST(QImageSurface, PaintsExactlyTheGivenPixels) {
        },
        [](int x, int y) { return x == 4 && y >= 2 && y <= 9 ? kBlue : kWindow; },
        QRect(4, 2, 1, 8)},
-      {"a diagonal line takes one pixel per column, no antialiasing",
-       [](QImageSurface& s) {
-         s.SetForeColor(kDirectBlue);
-         s.Line(2, 3, 6, 7);
-       },
-       [](int x, int y) { return x >= 2 && x <= 6 && y == x + 1 ? kBlue : kWindow; },
-       QRect(2, 3, 5, 5)},
-      {"the other diagonal, drawn right to left",
-       [](QImageSurface& s) {
-         s.SetForeColor(kDirectBlue);
-         s.Line(6, 3, 2, 7);
-       },
-       [](int x, int y) { return x >= 2 && x <= 6 && x + y == 9 ? kBlue : kWindow; },
-       QRect(2, 3, 5, 5)},
       {"a box reaching off the image is clipped",
        [](QImageSurface& s) { s.FilledBox(-5, -5, 2, 2, numino::kRed); },
        [](int x, int y) { return x <= 2 && y <= 2 ? kRed : kWindow; }, QRect(0, 0, 3, 3)},

@@ -12,12 +12,15 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "support/Grids.h"
 #include "ui/BoardWidget.h"
+#include "ui/FileAccess.h"
 
 // What the tests of the Qt side share.
 namespace numino::testing {
@@ -103,5 +106,20 @@ inline std::string Get(const std::string& path) {
   if (!file.open(QIODevice::ReadOnly)) return "<missing>";
   return file.readAll().toStdString();
 }
+
+// The program's own file access, except that while `breakOff` is set every
+// write stops half-way and fails, as on a full disk.
+class BreakingFileAccess : public FileAccess {
+ public:
+  bool breakOff = false;
+
+ protected:
+  bool WriteBytes(int fd, std::string_view bytes) override {
+    if (!breakOff) return FileAccess::WriteBytes(fd, bytes);
+    FileAccess::WriteBytes(fd, bytes.substr(0, bytes.size() / 2));
+    errno = ENOSPC;
+    return false;
+  }
+};
 
 }  // namespace numino::testing

@@ -11,19 +11,19 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <string>
 
 #include "support/QtTestSupport.h"
-#include "support/Unprivileged.h"
 
 namespace {
 
 using numino::FileError;
 using numino::MessageAnswer;
 using numino::MessageStyle;
-using numino::testing::AsUnprivilegedUser;
+using numino::testing::BreakingFileAccess;
 using numino::testing::Get;
 using numino::testing::Put;
 using numino::testing::WhenModal;
@@ -124,16 +124,6 @@ TEST(QtPlatformFiles, WriteRefusesFoldersDevicesAndMissingFolders) {
   EXPECT_TRUE(S_ISCHR(info.st_mode));
 }
 
-// Writes half the bytes, then fails as a full disk does.
-class DiskFullFiles : public FileAccess {
- protected:
-  bool WriteBytes(int fd, std::string_view bytes) override {
-    FileAccess::WriteBytes(fd, bytes.substr(0, bytes.size() / 2));
-    errno = ENOSPC;
-    return false;
-  }
-};
-
 // A file that may be replaced keeps its old contents when the write breaks
 // off; one written in place cannot, and the error says so.
 TEST(QtPlatformFiles, WriteInterruptedHalfWay) {
@@ -154,7 +144,9 @@ TEST(QtPlatformFiles, WriteInterruptedHalfWay) {
     if (r.secondLink) {
       ASSERT_EQ(link(path.c_str(), Path(dir, "copia.nmo").c_str()), 0);
     }
-    QtPlatform platform(QtPlatform::ProgramFolder(), std::make_unique<DiskFullFiles>());
+    auto files = std::make_unique<BreakingFileAccess>();
+    files->breakOff = true;
+    QtPlatform platform(QtPlatform::ProgramFolder(), std::move(files));
     try {
       platform.WriteFile(path, "nuovo contenuto");
       ADD_FAILURE() << "the write must fail";

@@ -13,9 +13,12 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
+#include <cstdint>
 #include <deque>
 #include <functional>
 #include <optional>
@@ -33,6 +36,7 @@ using numino::FileDialogRequest;
 using numino::MessageAnswer;
 using numino::MessageStyle;
 using numino::testing::AsUnprivilegedUser;
+using numino::testing::BreakingFileAccess;
 using numino::testing::Get;
 using numino::testing::kPippoFile;
 using numino::testing::Put;
@@ -49,7 +53,8 @@ class ScriptedPlatform : public QtPlatform {
     MessageStyle style;
   };
 
-  explicit ScriptedPlatform(const QString& programFolder) : QtPlatform(programFolder) {}
+  explicit ScriptedPlatform(const QString& programFolder)
+      : ScriptedPlatform(programFolder, new BreakingFileAccess) {}
 
   MessageAnswer MessageBox(std::string_view text, std::string_view title,
                            MessageStyle style) override {
@@ -79,8 +84,12 @@ class ScriptedPlatform : public QtPlatform {
   std::deque<std::string> saveChoices;
   std::deque<std::string> openChoices;
   std::vector<Message> messages;
+  BreakingFileAccess& files;
 
  private:
+  ScriptedPlatform(const QString& programFolder, BreakingFileAccess* files)
+      : QtPlatform(programFolder, std::unique_ptr<FileAccess>(files)), files(*files) {}
+
   static std::optional<std::string> Next(std::deque<std::string>& choices) {
     if (choices.empty()) return std::nullopt;
     std::string chosen = choices.front();
@@ -117,6 +126,14 @@ struct Session {
     }
   }
   std::string Path(const char* name) const { return folder + "/" + name; }
+  // Drops the change, opens `name` instead and makes the same change there.
+  void Reopen(const std::string& name) {
+    platform.answers = {MessageAnswer::No};
+    platform.openChoices.push_back(name);
+    Trigger(*window, "mnuApri");
+    window->Schema().SetBuffer(4, 4, 7, false);
+    platform.messages.clear();
+  }
   numino::NuminoSchema& Schema() { return window->Schema(); }
   std::string Title() const { return window->windowTitle().toStdString(); }
 };
@@ -360,6 +377,344 @@ TEST(SavingNames, OneCharacterTooLongIsRefusedAndAskedAgain) {
   EXPECT_EQ(Get(tooLong), "<missing>");
   EXPECT_EQ(s.Schema().fileName, s.Path("corto.nmo")) << "the second name is written";
   EXPECT_FALSE(s.Schema().Modified());
+}
+
+// pippo.nmo as the session saves it: with 7 in row 4, column 4.
+const std::string kSavedFile = "500000000\r\n000000000\r\n000000000\r\n000700000\r\n" +
+                               Repeat("000000000\r\n", 4) + "000000009\r\n";
+
+// Root in the tests plays two users: the one who saves ("nobody") and the
+// one another file belongs to. Without root, the files are the tester's own.
+constexpr uid_t kNobody = 65534;
+constexpr gid_t kNogroup = 65534;
+constexpr uid_t kSomeoneElse = 4321;
+const bool kRoot = geteuid() == 0;
+
+// Gives a file to the user who saves, so that only what a row sets up keeps
+// a save from going through a temporary file.
+void GiveToSaver(const std::string& path) {
+  if (kRoot) {
+    EXPECT_EQ(lchown(path.c_str(), kNobody, kNogroup), 0);
+  }
+}
+
+struct stat Stat(const std::string& path) {
+  struct stat info {};
+  EXPECT_EQ(lstat(path.c_str(), &info), 0) << path;
+  return info;
+}
+
+std::string Attribute(const std::string& path, const char* name) {
+  std::string value(256, '\0');
+  const ssize_t size = getxattr(path.c_str(), name, value.data(), value.size());
+  if (size < 0) return "<none>";
+  value.resize(static_cast<std::size_t>(size));
+  return value;
+}
+
+// An access ACL in the kernel's format: the owner, user kSomeoneElse and
+// the mask may read and write; the group and others may read.
+std::string SharingAcl() {
+  std::string acl;
+  const auto put = [&acl](std::uint32_t value, int bytes) {
+    for (int i = 0; i < bytes; ++i) acl += static_cast<char>((value >> (8 * i)) & 0xFF);
+  };
+  const auto entry = [&put](std::uint16_t tag, std::uint16_t permissions, std::uint32_t id) {
+    put(tag, 2);
+    put(permissions, 2);
+    put(id, 4);
+  };
+  const std::uint32_t none = 0xFFFFFFFF;
+  put(2, 4);                     // version
+  entry(0x01, 6, none);          // owner
+  entry(0x02, 6, kSomeoneElse);  // a named user
+  entry(0x04, 4, none);          // owning group
+  entry(0x10, 6, none);          // mask
+  entry(0x20, 4, none);          // others
+  return acl;
+}
+
+// "&Salva" on a document whose file is special, or was changed by another
+// program after it was opened. The save must keep the file what it was
+// (owner, group, mode, links, attributes, a link staying a link), ask
+// before writing over another program's work, and write nothing on No.
+TEST(SavingKeepsTheFile, IdentityAndOtherProgramsChanges) {
+  const std::string changed =
+      "Il file {} è stato modificato da un altro programma. Lo sovrascrivo?";
+  const std::string gone = "Il file {} non esiste più. Lo ricreo?";
+  const std::string brokeOff =
+      "Impossibile salvare il file {}: spazio esaurito sul disco. Il file potrebbe essere "
+      "rimasto incompleto.";
+  enum class End { Written, Declined, Failed };
+  struct Row {
+    const char* what;
+    // Sets the file up, as root where it gives files away, and gives the
+    // name to open and save; nullptr when the row cannot be set up here.
+    std::function<std::optional<std::string>(Session&)> arrange;
+    // Another program, between opening and saving; may be empty.
+    std::function<void(Session&)> meanwhile;
+    std::deque<MessageAnswer> answers;
+    std::string message;  // the one box shown, "{}" standing for the name; empty: none
+    End end;
+    // What must hold of the files afterwards, besides their contents.
+    std::function<void(Session&)> check;
+  };
+  const auto pippo = [](Session& s) -> std::optional<std::string> {
+    GiveToSaver(s.pippo);
+    return s.pippo;
+  };
+  const auto noCheck = [](Session&) {};
+  const Row rows[] = {
+      {"a file of someone else, shared through the group",
+       [](Session& s) -> std::optional<std::string> {
+         if (!kRoot) return std::nullopt;
+         EXPECT_EQ(chown(s.pippo.c_str(), kSomeoneElse, kNogroup), 0);
+         EXPECT_EQ(chmod(s.pippo.c_str(), 0660), 0);
+         return s.pippo;
+       },
+       nullptr,
+       {},
+       "",
+       End::Written,
+       [](Session& s) {
+         const struct stat info = Stat(s.pippo);
+         EXPECT_EQ(info.st_uid, kSomeoneElse);
+         EXPECT_EQ(info.st_gid, kNogroup);
+         EXPECT_EQ(info.st_mode & 07777, 0660u);
+       }},
+      {"a file of one's own in another group",
+       [](Session& s) -> std::optional<std::string> {
+         if (!kRoot) return std::nullopt;
+         EXPECT_EQ(chown(s.pippo.c_str(), kNobody, kSomeoneElse), 0);
+         EXPECT_EQ(chmod(s.pippo.c_str(), 0640), 0);
+         return s.pippo;
+       },
+       nullptr,
+       {},
+       "",
+       End::Written,
+       [](Session& s) {
+         EXPECT_EQ(Stat(s.pippo).st_gid, kSomeoneElse);
+         EXPECT_EQ(Stat(s.pippo).st_mode & 07777, 0640u);
+       }},
+      {"a file with a second name, longer than what is saved",
+       [](Session& s) -> std::optional<std::string> {
+         Put(s.pippo, kPippoFile + "una riga in più, che deve sparire\r\n");
+         GiveToSaver(s.pippo);
+         EXPECT_EQ(link(s.pippo.c_str(), s.Path("copia.nmo").c_str()), 0);
+         return s.pippo;
+       },
+       nullptr,
+       {},
+       "",
+       End::Written,
+       [](Session& s) {
+         EXPECT_EQ(Get(s.Path("copia.nmo")), kSavedFile) << "the other name shows it too";
+         EXPECT_EQ(Stat(s.pippo).st_nlink, 2u);
+       }},
+      {"an extended attribute",
+       [](Session& s) -> std::optional<std::string> {
+         GiveToSaver(s.pippo);
+         const char value[] = "da conservare";
+         if (setxattr(s.pippo.c_str(), "user.numino", value, sizeof value - 1, 0) != 0) {
+           return std::nullopt;  // not on this file system
+         }
+         return s.pippo;
+       },
+       nullptr,
+       {},
+       "",
+       End::Written,
+       [](Session& s) { EXPECT_EQ(Attribute(s.pippo, "user.numino"), "da conservare"); }},
+      {"an ACL",
+       [](Session& s) -> std::optional<std::string> {
+         GiveToSaver(s.pippo);
+         const std::string acl = SharingAcl();
+         if (setxattr(s.pippo.c_str(), "system.posix_acl_access", acl.data(), acl.size(), 0) != 0) {
+           return std::nullopt;  // not on this file system
+         }
+         return s.pippo;
+       },
+       nullptr,
+       {},
+       "",
+       End::Written,
+       [](Session& s) {
+         EXPECT_EQ(Attribute(s.pippo, "system.posix_acl_access"), SharingAcl());
+         EXPECT_EQ(Stat(s.pippo).st_mode & 0070, 0060u) << "the mask, shown as the group's bits";
+       }},
+      {"a writable file in a folder nobody may write in",
+       [](Session& s) -> std::optional<std::string> {
+         const std::string folder = s.Path("sola-lettura");
+         EXPECT_EQ(mkdir(folder.c_str(), 0755), 0);
+         Put(folder + "/pippo.nmo", kPippoFile);
+         GiveToSaver(folder + "/pippo.nmo");
+         EXPECT_EQ(chmod(folder.c_str(), 0555), 0);
+         return folder + "/pippo.nmo";
+       },
+       nullptr,
+       {},
+       "",
+       End::Written,
+       [](Session& s) {
+         EXPECT_EQ(QDir(QString::fromStdString(s.Path("sola-lettura")))
+                       .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                   QStringList{QStringLiteral("pippo.nmo")});
+       }},
+      {"a symbolic link",
+       [](Session& s) -> std::optional<std::string> {
+         GiveToSaver(s.pippo);
+         EXPECT_EQ(symlink("pippo.nmo", s.Path("collegamento.nmo").c_str()), 0);
+         return s.Path("collegamento.nmo");
+       },
+       nullptr,
+       {},
+       "",
+       End::Written,
+       [](Session& s) {
+         EXPECT_TRUE(S_ISLNK(Stat(s.Path("collegamento.nmo")).st_mode));
+         EXPECT_EQ(Get(s.pippo), kSavedFile) << "the file it leads to is written";
+       }},
+      {"changed by another program; Yes",
+       pippo,
+       [](Session& s) { Put(s.pippo, Repeat("123456789\r\n", 9)); },
+       {MessageAnswer::Yes},
+       changed,
+       End::Written,
+       noCheck},
+      {"changed by another program; No",
+       pippo,
+       [](Session& s) { Put(s.pippo, Repeat("123456789\r\n", 9)); },
+       {MessageAnswer::No},
+       changed,
+       End::Declined,
+       noCheck},
+      {"touched by another program, the bytes as they were; No",
+       pippo,
+       [](Session& s) {
+         const struct timespec times[2] = {{1'000'000'000, 0}, {1'000'000'000, 0}};
+         EXPECT_EQ(utimensat(AT_FDCWD, s.pippo.c_str(), times, 0), 0);
+       },
+       {MessageAnswer::No},
+       changed,
+       End::Declined,
+       noCheck},
+      {"replaced by another file; Yes",
+       pippo,
+       [](Session& s) {
+         Put(s.Path("nuovo.tmp"), kPippoFile);
+         EXPECT_EQ(rename(s.Path("nuovo.tmp").c_str(), s.pippo.c_str()), 0);
+       },
+       {MessageAnswer::Yes},
+       changed,
+       End::Written,
+       noCheck},
+      {"turned into a link to another file; Yes",
+       pippo,
+       [](Session& s) {
+         Put(s.Path("altrove.nmo"), kPippoFile);
+         EXPECT_EQ(unlink(s.pippo.c_str()), 0);
+         EXPECT_EQ(symlink("altrove.nmo", s.pippo.c_str()), 0);
+       },
+       {MessageAnswer::Yes},
+       changed,
+       End::Written,
+       [](Session& s) {
+         EXPECT_TRUE(S_ISLNK(Stat(s.pippo).st_mode));
+         EXPECT_EQ(Get(s.Path("altrove.nmo")), kSavedFile);
+       }},
+      {"turned into a link to another file; No",
+       pippo,
+       [](Session& s) {
+         Put(s.Path("altrove.nmo"), kPippoFile);
+         EXPECT_EQ(unlink(s.pippo.c_str()), 0);
+         EXPECT_EQ(symlink("altrove.nmo", s.pippo.c_str()), 0);
+       },
+       {MessageAnswer::No},
+       changed,
+       End::Declined,
+       noCheck},
+      {"deleted by another program; Yes recreates it",
+       pippo,
+       [](Session& s) { EXPECT_EQ(unlink(s.pippo.c_str()), 0); },
+       {MessageAnswer::Yes},
+       gone,
+       End::Written,
+       noCheck},
+      {"deleted by another program; No",
+       pippo,
+       [](Session& s) { EXPECT_EQ(unlink(s.pippo.c_str()), 0); },
+       {MessageAnswer::No},
+       gone,
+       End::Declined,
+       noCheck},
+      {"a write in place that breaks off",
+       [](Session& s) -> std::optional<std::string> {
+         GiveToSaver(s.pippo);
+         EXPECT_EQ(link(s.pippo.c_str(), s.Path("copia.nmo").c_str()), 0);
+         s.platform.files.breakOff = true;
+         return s.pippo;
+       },
+       nullptr,
+       {},
+       brokeOff,
+       End::Failed,
+       [](Session& s) { EXPECT_EQ(Get(s.Path("copia.nmo")), Get(s.pippo)) << "one file still"; }},
+      {"a write through a temporary file that breaks off",
+       [](Session& s) -> std::optional<std::string> {
+         GiveToSaver(s.pippo);
+         s.platform.files.breakOff = true;
+         return s.pippo;
+       },
+       nullptr,
+       {},
+       "Impossibile salvare il file {}: spazio esaurito sul disco.",
+       End::Failed,
+       [](Session& s) { EXPECT_EQ(Get(s.pippo), kPippoFile) << "the old file stays whole"; }},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.what);
+    Session s;
+    const std::optional<std::string> name = r.arrange(s);
+    if (!name) continue;  // needs root, or a file system with attributes
+    std::string message = r.message;
+    if (const auto at = message.find("{}"); at != std::string::npos) {
+      message.replace(at, 2, *name);
+    }
+    std::string before;  // the file as it was just before the save
+    {
+      AsUnprivilegedUser nobody;
+      s.Reopen(*name);
+      if (r.meanwhile) r.meanwhile(s);
+      before = Get(*name);
+      s.platform.answers = r.answers;
+      Trigger(*s.window, "mnuSalva");
+
+      std::vector<std::string> shown;
+      for (const auto& m : s.platform.messages) shown.push_back(m.text);
+      EXPECT_EQ(shown,
+                message.empty() ? std::vector<std::string>{} : std::vector<std::string>{message});
+      EXPECT_EQ(s.Schema().fileName, *name);
+      EXPECT_EQ(s.Schema().Modified(), r.end != End::Written);
+      if (r.end == End::Declined) {
+        // The changes are still unsaved: New and closing ask, and a Yes
+        // that leads to the same No stops them.
+        s.platform.answers = {MessageAnswer::Yes, MessageAnswer::No};
+        Trigger(*s.window, "mnuNuovo");
+        EXPECT_EQ(s.Schema().fileName, *name) << "New stopped";
+        s.platform.answers = {MessageAnswer::Yes, MessageAnswer::No};
+        EXPECT_FALSE(s.window->close());
+        EXPECT_EQ(s.Schema().cellValues[4][4], 7);
+        EXPECT_TRUE(s.Schema().Modified());
+      }
+    }
+    if (r.end == End::Written) {
+      EXPECT_EQ(Get(*name), kSavedFile);
+    } else if (r.end == End::Declined) {
+      EXPECT_EQ(Get(*name), before) << "nothing written";
+    }
+    r.check(s);
+  }
 }
 
 }  // namespace

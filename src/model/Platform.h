@@ -96,6 +96,7 @@ class Platform {
 
   virtual void SetBusyPointer(bool busy) = 0;
 
+  // Whether anything has that name, a symbolic link too, even a broken one.
   virtual bool FileExists(const std::string& path) = 0;
   // The stamp of the file the path leads to now, following links; nothing
   // when there is none. Throws FileError when the path cannot be looked at.

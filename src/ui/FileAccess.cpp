@@ -1,7 +1,6 @@
 #include "ui/FileAccess.h"
 
 #include <QFile>
-#include <QFileInfo>
 
 #include <fcntl.h>
 #include <limits.h>
@@ -189,8 +188,11 @@ std::string FileErrorReason(int errorNumber, const QString& fallback) {
   return fallback.toStdString();
 }
 
+// lstat, so that a name held by a link counts although the link is broken:
+// saving under that name would write where the link leads.
 bool FileAccess::FileExists(const std::string& path) {
-  return QFileInfo::exists(QString::fromStdString(path));
+  struct stat info {};
+  return ::lstat(Native(path).c_str(), &info) == 0;
 }
 
 std::optional<numino::FileStamp> FileAccess::StampOf(const std::string& path) {

@@ -21,6 +21,7 @@ class FileAccess {
  public:
   virtual ~FileAccess() = default;
 
+  // Whether anything has that name, a broken symbolic link too.
   bool FileExists(const std::string& path);
   // The stamp of what the path leads to, following links; nothing when
   // there is nothing there. Throws FileError.

@@ -383,6 +383,24 @@ TEST(SavingNames, OneCharacterTooLongIsRefusedAndAskedAgain) {
 const std::string kSavedFile = "500000000\r\n000000000\r\n000000000\r\n000700000\r\n" +
                                Repeat("000000000\r\n", 4) + "000000009\r\n";
 
+// The name is taken although nothing is where the link leads; the save then
+// makes that file and leaves the link in place.
+TEST(SavingNames, ABrokenLinkIsAskedAboutAndStaysALink) {
+  Session s;
+  const std::string link = s.Path("collegamento.nmo");
+  ASSERT_EQ(symlink("mancante.nmo", link.c_str()), 0);
+  s.platform.saveChoices.push_back(link);
+  s.platform.answers = {MessageAnswer::Yes};
+  Trigger(*s.window, "mnuSalvaConNome");
+  ASSERT_EQ(s.platform.messages.size(), 1u);
+  EXPECT_EQ(s.platform.messages[0].text, "Il file " + link + " esiste già. Lo sovrascrivo?");
+  EXPECT_EQ(Get(s.Path("mancante.nmo")), kSavedFile);
+  struct stat info {};
+  ASSERT_EQ(lstat(link.c_str(), &info), 0);
+  EXPECT_TRUE(S_ISLNK(info.st_mode));
+  EXPECT_EQ(s.Schema().fileName, link);
+}
+
 // Root in the tests plays two users: the one who saves ("nobody") and the
 // one another file belongs to. Without root, the files are the tester's own.
 constexpr uid_t kNobody = 65534;

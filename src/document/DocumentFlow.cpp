@@ -15,22 +15,12 @@ namespace {
 using document::kOpenTitle;
 using document::kSaveTitle;
 
-// The file dialogs hold names of up to 519 characters. A longer name is
-// refused rather than cut, since a cut name is another file.
-constexpr std::size_t kMaxNameLength = 519;
-
-std::size_t CharacterCount(const std::string& utf8) {
-  std::size_t count = 0;
-  for (const char c : utf8) {
-    if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) ++count;
-  }
-  return count;
-}
-
+// A name longer than the system takes is refused rather than cut, since a
+// cut name is another file. The limit counts bytes, as the system does.
 bool RefuseLongName(Platform& platform, const std::string& name, const char* title) {
-  if (CharacterCount(name) <= kMaxNameLength) return false;
-  platform.MessageBox(document::LongNameMessage(kMaxNameLength), title,
-                      MessageStyle::OkExclamation);
+  const std::size_t limit = platform.MaxPathLength();
+  if (name.size() <= limit) return false;
+  platform.MessageBox(document::LongNameMessage(limit), title, MessageStyle::OkExclamation);
   return true;
 }
 

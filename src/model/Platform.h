@@ -96,6 +96,8 @@ class Platform {
 
   virtual void SetBusyPointer(bool busy) = 0;
 
+  // The longest path the system takes, in bytes.
+  virtual std::size_t MaxPathLength() = 0;
   // Whether anything has that name, a symbolic link too, even a broken one.
   virtual bool FileExists(const std::string& path) = 0;
   // The stamp of the file the path leads to now, following links; nothing

@@ -188,6 +188,8 @@ std::string FileErrorReason(int errorNumber, const QString& fallback) {
   return fallback.toStdString();
 }
 
+std::size_t FileAccess::MaxPathLength() { return PATH_MAX - 1; }
+
 // lstat, so that a name held by a link counts although the link is broken:
 // saving under that name would write where the link leads.
 bool FileAccess::FileExists(const std::string& path) {

@@ -21,6 +21,8 @@ class FileAccess {
  public:
   virtual ~FileAccess() = default;
 
+  // The longest path the system takes, in bytes, without the closing NUL.
+  static std::size_t MaxPathLength();
   // Whether anything has that name, a broken symbolic link too.
   bool FileExists(const std::string& path);
   // The stamp of what the path leads to, following links; nothing when

@@ -133,6 +133,8 @@ void QtPlatform::SetBusyPointer(bool busy) {
   }
 }
 
+std::size_t QtPlatform::MaxPathLength() { return FileAccess::MaxPathLength(); }
+
 bool QtPlatform::FileExists(const std::string& path) { return files_->FileExists(path); }
 
 std::optional<numino::FileStamp> QtPlatform::StampOf(const std::string& path) {

@@ -36,6 +36,7 @@ class QtPlatform : public numino::Platform {
   std::optional<std::string> OpenFileDialog(const numino::FileDialogRequest& request) override;
   std::string DocumentFolder() override;
   void SetBusyPointer(bool busy) override;
+  std::size_t MaxPathLength() override;
   bool FileExists(const std::string& path) override;
   std::optional<numino::FileStamp> StampOf(const std::string& path) override;
   numino::FileStart ReadFileStart(const std::string& path, std::size_t maxBytes) override;

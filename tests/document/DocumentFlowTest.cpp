@@ -361,24 +361,26 @@ TEST(Load, AFailedLoadLeavesTheDocumentAsItWas) {
   }
 }
 
-TEST(FileNames, LongerThan519CharactersAreRefused) {
+// The limit is the system's: 4095 bytes, however many characters they make.
+TEST(FileNames, LongerThanThePathLimitAreRefused) {
   struct Row {
     const char* why;
     std::string name;
     bool accepted;
   };
   const std::string folder = "/d/";
-  const auto named = [&](std::size_t characters) {
-    return folder + std::string(characters - folder.size() - 4, 'x') + ".nmo";
+  const auto named = [&](std::size_t bytes) {
+    return folder + std::string(bytes - folder.size() - 4, 'x') + ".nmo";
   };
   std::string accented = folder;
-  for (int i = 0; i < 512; ++i) accented += "è";  // 2 bytes, 1 character
-  accented += ".nmo";                             // 3 + 512 + 4 = 519 characters
+  for (int i = 0; i < 2044; ++i) accented += "è";  // 2 bytes, 1 character
+  accented += ".nmo";                              // 3 + 4088 + 4 = 4095 bytes
   const Row rows[] = {
-      {"519 characters fit", named(519), true},
-      {"520 characters do not", named(520), false},
-      {"519 characters of which many take two bytes", accented, true},
-      {"520 of those", accented + "x", false},
+      {"4095 bytes fit", named(4095), true},
+      {"4096 bytes do not", named(4096), false},
+      {"519 characters, once the limit, fit now", named(519), true},
+      {"4095 bytes of which many make one character of two", accented, true},
+      {"4096 of those: 2052 characters, but too many bytes", accented + "x", false},
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.why);
@@ -396,6 +398,8 @@ TEST(FileNames, LongerThan519CharactersAreRefused) {
         EXPECT_EQ(d.schema.fileName, "");
         EXPECT_TRUE(d.platform.writes.empty());
         ASSERT_EQ(d.platform.messages.size(), 1u);
+        EXPECT_EQ(d.platform.messages[0].text,
+                  "Il nome del file è troppo lungo: sono ammessi al massimo 4095 caratteri.");
         EXPECT_EQ(d.platform.messages[0].title, "Salvataggio dati");
         EXPECT_EQ(d.platform.messages[0].style, MessageStyle::OkExclamation);
         EXPECT_EQ(d.platform.saveRequests.size(), 2u);

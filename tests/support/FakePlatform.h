@@ -31,6 +31,7 @@ class FakePlatform : public Platform {
   std::optional<std::string> OpenFileDialog(const FileDialogRequest& request) override;
   std::string DocumentFolder() override { return documentFolder; }
   void SetBusyPointer(bool busy) override;
+  std::size_t MaxPathLength() override { return 4095; }  // as on Linux
   bool FileExists(const std::string& path) override;
   std::optional<FileStamp> StampOf(const std::string& path) override;
   FileStart ReadFileStart(const std::string& path, std::size_t maxBytes) override;

@@ -314,8 +314,8 @@ TEST(SavingFails, TellsWhyKeepsTheOldFileAndStaysModified) {
   }
 }
 
-// A path of exactly `length` characters ending in ".nmo", in folders below
-// `base` that are made here.
+// A path of exactly `length` bytes ending in ".nmo", in folders below `base`
+// that are made here.
 std::string PathOfLength(const std::string& base, std::size_t length) {
   std::string path = base;
   while (length - path.size() > 200) {
@@ -336,8 +336,8 @@ TEST(SavingNames, SpacesAccentsAndLongPathsRoundTrip) {
   const Row rows[] = {
       {"spaces, accents and Qt's modified mark",
        [](Session& s) { return s.Path("la mia partità [*].nmo"); }, "Numino - la mia partità [*]"},
-      {"a path of the longest length accepted, 519 characters",
-       [](Session& s) { return PathOfLength(s.folder, 519); }, nullptr},
+      {"a path of the longest length the system takes, 4095 bytes",
+       [](Session& s) { return PathOfLength(s.folder, 4095); }, nullptr},
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.what);
@@ -367,12 +367,12 @@ TEST(SavingNames, SpacesAccentsAndLongPathsRoundTrip) {
 
 TEST(SavingNames, OneCharacterTooLongIsRefusedAndAskedAgain) {
   Session s;
-  const std::string tooLong = PathOfLength(s.folder, 520);
+  const std::string tooLong = PathOfLength(s.folder, 4096);
   s.platform.saveChoices = {tooLong, s.Path("corto.nmo")};
   Trigger(*s.window, "mnuSalvaConNome");
   ASSERT_EQ(s.platform.messages.size(), 1u);
   EXPECT_EQ(s.platform.messages[0].text,
-            "Il nome del file è troppo lungo: sono ammessi al massimo 519 caratteri.");
+            "Il nome del file è troppo lungo: sono ammessi al massimo 4095 caratteri.");
   EXPECT_EQ(s.platform.messages[0].title, "Salvataggio dati");
   EXPECT_EQ(Get(tooLong), "<missing>");
   EXPECT_EQ(s.Schema().fileName, s.Path("corto.nmo")) << "the second name is written";

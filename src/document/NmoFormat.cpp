@@ -22,6 +22,11 @@ bool IsLineEnd(char c) { return c == '\r' || c == '\n'; }
 }  // namespace
 
 std::variant<NuminoSchema::Grid, ParseError> Parse(std::string_view bytes, bool wholeFile) {
+  // Editors that save text as UTF-8 may put this mark in front of it.
+  constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+  if (bytes.substr(0, kByteOrderMark.size()) == kByteOrderMark) {
+    bytes.remove_prefix(kByteOrderMark.size());
+  }
   NuminoSchema::Grid cells{};
   // Only a whole file may end before its first row; the start of a longer
   // one leaves the rows unknown.

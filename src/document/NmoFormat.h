@@ -26,8 +26,9 @@ struct ParseError {
   std::string reason;
 };
 
-// Reads the first nine lines (CR LF, LF or CR end a line), and of each only
-// the first nine characters, which must be digits. Fewer lines leave the
+// Skips a UTF-8 byte-order mark (EF BB BF) at the very start, then reads
+// the first nine lines (CR LF, LF or CR end a line), and of each only the
+// first nine characters, which must be digits. Fewer lines leave the
 // remaining rows empty. `wholeFile` tells whether `bytes` is the whole file
 // or only its start.
 std::variant<NuminoSchema::Grid, ParseError> Parse(std::string_view bytes, bool wholeFile);

@@ -17,6 +17,7 @@ TEST(NmoParse, StartOfALongerFileWithoutNineRowsIsRefused) {
   };
   const Row rows[] = {
       {"", "nothing of the file was read"},
+      {"\xEF\xBB\xBF", "only the byte-order mark was read"},
       {"123456789\r\n", "the file goes on after row 1"},
       {"123456789\r", "the CR may be followed by an LF"},
       {"123456789\r\n123456789\r\n123456789\r\n123456789\r\n"

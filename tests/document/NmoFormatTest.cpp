@@ -109,6 +109,12 @@ TEST(NmoFormat, WhatTheReaderAccepts) {
                    11),
        std::nullopt},
       {"LF CR is two line ends, hence an empty line", digits + "\n\r" + digits, std::nullopt},
+      {"a UTF-8 byte-order mark in front is skipped", "\xEF\xBB\xBF" + Repeat("987654321\r\n", 9),
+       Repeat("987654321\n", 9)},
+      {"a byte-order mark alone is an empty file", "\xEF\xBB\xBF", Repeat(empty, 9)},
+      {"a second byte-order mark is no digit", "\xEF\xBB\xBF\xEF\xBB\xBF" + digits, std::nullopt},
+      {"a byte-order mark in a later line is no digit", digits + "\r\n\xEF\xBB\xBF" + digits,
+       std::nullopt},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.why);

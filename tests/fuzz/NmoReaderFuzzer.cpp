@@ -2,6 +2,7 @@
 // and compares it with a second reader written straight from the file
 // format's rules.
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -29,10 +30,17 @@ struct Reading {
   Grid cells{};
 };
 
-// A line ends at CR LF, LF or CR; text after the last line end is one more
-// line. Each of the first nine lines must start with nine digits; lines
-// that are missing leave their rows empty.
+// A UTF-8 byte-order mark at the very start belongs to no line. A line
+// ends at CR LF, LF or CR; text after the last line end is one more line.
+// Each of the first nine lines must start with nine digits; lines that are
+// missing leave their rows empty.
 Reading ReadByTheRules(std::string_view bytes) {
+  const unsigned char mark[] = {0xEF, 0xBB, 0xBF};
+  if (bytes.size() >= 3 && std::equal(mark, mark + 3, bytes.begin(), [](unsigned char m, char b) {
+        return m == static_cast<unsigned char>(b);
+      })) {
+    bytes.remove_prefix(3);
+  }
   std::vector<std::string_view> lines;
   std::size_t start = 0;
   std::size_t i = 0;

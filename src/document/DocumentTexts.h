@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 #include "model/Platform.h"
 
@@ -13,16 +14,41 @@ namespace numino::document {
 inline constexpr const char* kSaveTitle = "Salvataggio dati";
 inline constexpr const char* kOpenTitle = "Caricamento dati";
 
+// A file name (UTF-8) as the user is shown it, in a message or the window's
+// title: a control character would break the text apart or not show at
+// all, so each one, C0 (below 0x20), DEL and C1 (U+0080 to U+009F) alike,
+// shows as the replacement character U+FFFD. Every text that names a file
+// passes its name through here.
+inline std::string VisibleName(std::string_view name) {
+  constexpr std::string_view kReplacement = "\xEF\xBF\xBD";
+  std::string shown;
+  shown.reserve(name.size());
+  for (std::size_t i = 0; i < name.size(); ++i) {
+    const auto byte = static_cast<unsigned char>(name[i]);
+    const bool c1 = byte == 0xC2 && i + 1 < name.size() &&
+                    static_cast<unsigned char>(name[i + 1]) >= 0x80 &&
+                    static_cast<unsigned char>(name[i + 1]) <= 0x9F;
+    if (byte < 0x20 || byte == 0x7F || c1) {
+      shown += kReplacement;
+      if (c1) ++i;
+    } else {
+      shown += name[i];
+    }
+  }
+  return shown;
+}
+
 inline std::string OverwriteQuestion(const std::string& path) {
-  return "Il file " + path + " esiste già. Lo sovrascrivo?";
+  return "Il file " + VisibleName(path) + " esiste già. Lo sovrascrivo?";
 }
 
 inline std::string ChangedElsewhereQuestion(const std::string& path) {
-  return "Il file " + path + " è stato modificato da un altro programma. Lo sovrascrivo?";
+  return "Il file " + VisibleName(path) +
+         " è stato modificato da un altro programma. Lo sovrascrivo?";
 }
 
 inline std::string GoneQuestion(const std::string& path) {
-  return "Il file " + path + " non esiste più. Lo ricreo?";
+  return "Il file " + VisibleName(path) + " non esiste più. Lo ricreo?";
 }
 
 inline std::string LongNameMessage(std::size_t maxLength) {
@@ -31,13 +57,14 @@ inline std::string LongNameMessage(std::size_t maxLength) {
 }
 
 inline std::string CannotSaveMessage(const FileError& error) {
-  std::string text = "Impossibile salvare il file " + error.Path() + ": " + error.Reason() + ".";
+  std::string text =
+      "Impossibile salvare il file " + VisibleName(error.Path()) + ": " + error.Reason() + ".";
   if (error.MayBeIncomplete()) text += " Il file potrebbe essere rimasto incompleto.";
   return text;
 }
 
 inline std::string CannotOpenMessage(const FileError& error) {
-  return "Impossibile aprire il file " + error.Path() + ": " + error.Reason() + ".";
+  return "Impossibile aprire il file " + VisibleName(error.Path()) + ": " + error.Reason() + ".";
 }
 
 }  // namespace numino::document

@@ -95,7 +95,8 @@ void frmNumino::Form_Load() {
 }
 
 void frmNumino::UpdateTitle() {
-  title_ = programName_ + QStringLiteral(" - ") + QString::fromStdString(schema_->GetFileName());
+  title_ = programName_ + QStringLiteral(" - ") +
+           QString::fromStdString(numino::document::VisibleName(schema_->GetFileName()));
   setWindowTitle(EscapeWindowTitle(title_));
 }
 

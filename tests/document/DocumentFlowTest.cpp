@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "document/DocumentTexts.h"
 #include "model/NuminoSchema.h"
 #include "support/FakePlatform.h"
 #include "support/Grids.h"
@@ -423,6 +424,44 @@ TEST(FileNames, LongerThanThePathLimitAreRefused) {
         EXPECT_EQ(d.platform.messages[0].style, MessageStyle::OkExclamation);
       }
     }
+  }
+}
+
+// A control character in a name would break a message apart or not show at
+// all: every text that names the file shows it as U+FFFD instead.
+TEST(FileNames, ControlCharactersShowAsAReplacementCharacter) {
+  const std::string mark = "\xEF\xBF\xBD";
+  struct Row {
+    const char* why;
+    std::string name;
+    std::string shown;
+  };
+  const Row rows[] = {
+      {"a newline", "/d/riga\nnuova.nmo", "/d/riga" + mark + "nuova.nmo"},
+      {"CR LF are two", "/d/a\r\nb.nmo", "/d/a" + mark + mark + "b.nmo"},
+      {"a tab, an escape and DEL", "/d/\t\x1b\x7f.nmo", "/d/" + mark + mark + mark + ".nmo"},
+      {"the C1 control U+0085", "/d/a\xC2\x85.nmo", "/d/a" + mark + ".nmo"},
+      {"letters and U+00A0 stay", "/d/è\xC2\xA0.nmo", "/d/è\xC2\xA0.nmo"},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.why);
+    Document d;
+    d.platform.files[r.name] = EmptyFile();
+    d.platform.saveAnswers.push_back(r.name);
+    d.platform.messageAnswers.push_back(MessageAnswer::No);
+    d.schema.Save(true);
+    ASSERT_FALSE(d.platform.messages.empty());
+    EXPECT_EQ(d.platform.messages[0].text, "Il file " + r.shown + " esiste già. Lo sovrascrivo?");
+    EXPECT_EQ(d.schema.GetFileName(), "(Senza nome)");
+
+    const FileError error(r.name, "permesso negato");
+    EXPECT_EQ(document::CannotSaveMessage(error),
+              "Impossibile salvare il file " + r.shown + ": permesso negato.");
+    EXPECT_EQ(document::CannotOpenMessage(error),
+              "Impossibile aprire il file " + r.shown + ": permesso negato.");
+    EXPECT_EQ(document::GoneQuestion(r.name), "Il file " + r.shown + " non esiste più. Lo ricreo?");
+    EXPECT_EQ(document::ChangedElsewhereQuestion(r.name).substr(0, 8 + r.shown.size()),
+              "Il file " + r.shown);
   }
 }
 

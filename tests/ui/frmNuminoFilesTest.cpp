@@ -329,6 +329,8 @@ TEST(SavingNames, SpacesAccentsAndLongPathsRoundTrip) {
   const Row rows[] = {
       {"spaces, accents and Qt's modified mark",
        [](Session& s) { return s.Path("la mia partità [*].nmo"); }, "Numino - la mia partità [*]"},
+      {"a newline, shown as U+FFFD", [](Session& s) { return s.Path("riga\nnuova.nmo"); },
+       "Numino - riga\xEF\xBF\xBDnuova"},
       {"a path of the longest length the system takes, 4095 bytes",
        [](Session& s) { return PathOfLength(s.folder, 4095); }, nullptr},
   };

@@ -4,8 +4,10 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QMessageBox>
+#include <QScreen>
 #include <QStandardPaths>
 
 using numino::MessageAnswer;
@@ -38,6 +40,49 @@ BoxSetup SetupOf(MessageStyle style) {
       break;
   }
   return {QMessageBox::Information, QMessageBox::Ok, QMessageBox::Ok, QMessageBox::Ok};
+}
+
+// The widest a run of text without spaces may be, as a share of the
+// screen's width: a path wider than that gets break points.
+constexpr double kWidestRun = 0.6;
+
+// Puts a zero width space, a break point that shows nothing, after each '/'
+// of every run without spaces that is wider than maxWidth, and within any
+// piece still too wide; QMessageBox wraps only at break points, and would
+// rather grow past the screen. The text stays whole: the path is what the
+// user needs to read. No break goes inside a character made of two code
+// units, nor before a combining mark.
+QString BreakLongRuns(const QString& text, const QFontMetrics& metrics, int maxWidth) {
+  const QChar breakPoint(0x200B);
+  QString out;
+  out.reserve(text.size());
+  qsizetype at = 0;
+  while (at < text.size()) {
+    qsizetype end = at;
+    while (end < text.size() && !text[end].isSpace()) ++end;
+    const QString run = text.mid(at, end - at);
+    if (metrics.horizontalAdvance(run) <= maxWidth) {
+      out += run;
+    } else {
+      int piece = 0;
+      for (const QChar c : run) {
+        const int advance = metrics.horizontalAdvance(c);
+        if (piece > 0 && piece + advance > maxWidth && !c.isLowSurrogate() && !c.isMark()) {
+          out += breakPoint;
+          piece = 0;
+        }
+        out += c;
+        piece += advance;
+        if (c == QLatin1Char('/')) {
+          out += breakPoint;
+          piece = 0;
+        }
+      }
+    }
+    while (end < text.size() && text[end].isSpace()) out += text[end++];
+    at = end;
+  }
+  return out;
 }
 
 MessageAnswer AnswerOf(QMessageBox::StandardButton button) {
@@ -74,7 +119,9 @@ MessageAnswer QtPlatform::MessageBox(std::string_view text, std::string_view tit
   box.setWindowTitle(EscapeWindowTitle(FromUtf8(title)));
   // Plain text, so that a file name holding "<" is not taken for markup.
   box.setTextFormat(Qt::PlainText);
-  box.setText(FromUtf8(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+  const int widestRun = static_cast<int>(box.screen()->availableGeometry().width() * kWidestRun);
+  box.setText(BreakLongRuns(FromUtf8(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")),
+                            QFontMetrics(box.font()), widestRun));
   box.setIcon(setup.icon);
   box.setStandardButtons(setup.buttons);
   box.setDefaultButton(setup.first);

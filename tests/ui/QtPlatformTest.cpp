@@ -249,6 +249,42 @@ TEST(QtPlatformMessages, ButtonsIconAndAnswers) {
   }
 }
 
+// A path has no spaces to wrap at. However long, it must not make the box
+// wider than the screen, and it is shown whole: only break points are added.
+TEST(QtPlatformMessages, ALongPathStaysWithinTheScreen) {
+  struct Row {
+    const char* why;
+    std::string path;
+  };
+  std::string folders;
+  while (folders.size() < 2000) folders += "/cartella";
+  const Row rows[] = {
+      {"2000 characters of short folders", folders + "/pippo.nmo"},
+      {"a name of 255 characters", "/home/anna/" + std::string(251, 'n') + ".nmo"},
+  };
+  QtPlatform platform;
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.why);
+    const std::string text = "Impossibile salvare il file " + r.path + ": permesso negato.";
+    int width = 0;
+    int screenWidth = 0;
+    QString shown;
+    WhenModal([&](QWidget* modal) {
+      auto* box = qobject_cast<QMessageBox*>(modal);
+      if (!box) return modal->close();
+      width = box->frameGeometry().width();
+      screenWidth = box->screen()->availableGeometry().width();
+      shown = box->text();
+      box->button(QMessageBox::Ok)->click();
+      return true;
+    });
+    platform.MessageBox(text, "Salvataggio dati", MessageStyle::OkExclamation);
+    EXPECT_GT(width, 0);
+    EXPECT_LT(width, screenWidth);
+    EXPECT_EQ(shown.remove(QChar(0x200B)).toStdString(), text);
+  }
+}
+
 TEST(QtPlatformMessages, ButtonsSpeakItalian) {
   QtPlatform platform;
   QStringList texts;

@@ -9,6 +9,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -158,6 +161,63 @@ TEST_F(BoardWidgetTest, NewScreenRatioMakesANewImageAndAsksForARedraw) {
 }  // namespace
 
 namespace {
+
+// WCAG 2 contrast ratio of two colours, from their relative luminance.
+double Contrast(const QColor& a, const QColor& b) {
+  const auto luminance = [](const QColor& c) {
+    const auto linear = [](double v) {
+      return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF()) + 0.0722 * linear(c.blueF());
+  };
+  const double la = luminance(a), lb = luminance(b);
+  return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// Hand marks were drawn in black, which a dark theme hid. They take the ink
+// of the lines and digits now: black on the standard light palette, where
+// every pixel stays as it was, and light on a dark one. The mark is drawn
+// before the palette changes, so the new colours must reach it through the
+// redraw that the change brings.
+TEST(BoardWidgetTheme, HandMarksShowOnLightAndDarkPalettes) {
+  QPalette dark = QApplication::style()->standardPalette();
+  dark.setColor(QPalette::Base, QColor(36, 36, 36));
+  dark.setColor(QPalette::ButtonText, QColor(230, 230, 230));
+  dark.setColor(QPalette::Window, QColor(48, 48, 48));
+  struct Row {
+    const char* why;
+    QPalette palette;
+    std::optional<QColor> exactly;  // else: contrast with the cell of at least 3 : 1
+  };
+  const Row rows[] = {
+      {"standard light palette: black, as always", QApplication::style()->standardPalette(),
+       QColor(0, 0, 0)},
+      {"dark palette: light on dark", dark, std::nullopt},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.why);
+    QApplication::setPalette(QApplication::style()->standardPalette());
+    numino::testing::FakePlatform platform;
+    frmNumino window(platform);
+    BoardWidget& board = window.Board();
+    // 5 ruled out by hand in cell (5, 5): its mark is the middle one of the
+    // 3 x 3 marks of 6 pixels that start 3 pixels inside the cell's grid
+    // lines at 108, so it covers 117..122 both ways.
+    window.Schema().userExclusions[5][5] = 1 << 4;
+    window.Schema().Refresh(board.Surface());
+    board.setPalette(r.palette);
+
+    const QColor mark = numino::testing::BoardPixel(board, 119, 120);
+    const QColor cell =
+        numino::testing::BoardPixel(board, 112, 112);  // where digit 1's mark is not
+    EXPECT_EQ(cell, r.palette.color(QPalette::Base));
+    if (r.exactly) {
+      EXPECT_EQ(mark, *r.exactly);
+    } else {
+      EXPECT_GE(Contrast(mark, cell), 3.0) << mark.name().toStdString();
+    }
+  }
+}
 
 // A theme change used to leave the board in the old colours until the
 // program was started again.

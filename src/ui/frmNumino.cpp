@@ -1,4 +1,5 @@
-// The main window: its menus, the File commands and the save question.
+// The main window: its menus, the File commands and the save question, and
+// the way in without a menu item: a file to open.
 
 #include "ui/frmNumino.h"
 
@@ -148,18 +149,26 @@ void frmNumino::mnuNuovo_Click() {
   RefreshBoard();
 }
 
-// After a failed read the document is as it was; the title and the board
-// are brought up to date whatever happened.
 void frmNumino::mnuApri_Click() {
   if (QuerySaveChanges() == SavePrompt::Cancelled) return;
+  ReadDocument([this] { schema_->Load(); });
+}
+
+// After a failed read the document is as it was; the title and the board
+// are brought up to date whatever happened.
+void frmNumino::ReadDocument(const std::function<void()>& read) {
   try {
-    schema_->Load();
+    read();
   } catch (const FileError& error) {
     platform_.MessageBox(numino::document::CannotOpenMessage(error), numino::document::kOpenTitle,
                          MessageStyle::OkExclamation);
   }
   UpdateTitle();
   RefreshBoard();
+}
+
+void frmNumino::OpenDocument(const QString& path) {
+  ReadDocument([this, &path] { schema_->LoadFile(path.toStdString()); });
 }
 
 void frmNumino::mnuSalva_Click() { SaveDocument(false); }

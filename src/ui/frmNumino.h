@@ -3,6 +3,7 @@
 #include <QMainWindow>
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 #include "model/NuminoSchema.h"
@@ -38,6 +39,12 @@ class frmNumino : public QMainWindow {
   void mnuEsci_Click();
   void mnuInfo_Click();
 
+  // Reads the document at path (absolute) as "Apri..." reads the file chosen
+  // in its dialog, with the same limits and messages, but without the dialog
+  // and without asking to save: for the file named on the command line, when
+  // nothing can be lost yet.
+  void OpenDocument(const QString& path);
+
  protected:
   // Form_Unload: every request to close comes here.
   void closeEvent(QCloseEvent* event) override;
@@ -46,6 +53,9 @@ class frmNumino : public QMainWindow {
   void BuildMenus();
   void Form_Load();
   void UpdateTitle();
+  // Runs read (Load or LoadFile), tells a failed read to the user, then
+  // brings the title and the board up to date.
+  void ReadDocument(const std::function<void()>& read);
   void RefreshBoard();
   void Route(std::int16_t keyAscii, std::int16_t keyCode, std::int16_t button, int x, int y);
   // How the question whether to save the changes ended. The commands go on

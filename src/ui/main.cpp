@@ -31,5 +31,9 @@ int main(int argc, char** argv) {
   frmNumino window(platform);
   platform.SetOwner(&window);
   window.show();
+  // Only once the window is up, so that a message about the file has a
+  // window to belong to. A file that cannot be opened leaves the empty,
+  // unnamed document, and the program goes on.
+  if (commandLine.file) window.OpenDocument(*commandLine.file);
   return QApplication::exec();
 }

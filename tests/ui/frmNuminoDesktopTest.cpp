@@ -1,0 +1,128 @@
+// The ways in that have no menu item: a document named on the command line,
+// a file dropped on the window, and copy and paste on the board. Each acts
+// as the menu command it stands for would (Apri..., Nuovo... and typing),
+// with the same save prompt and the same messages.
+#include <QApplication>
+#include <QClipboard>
+#include <QDir>
+#include <QDropEvent>
+#include <QGuiApplication>
+#include <QMimeData>
+#include <QTest>
+#include <QUrl>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "document/PastedGrid.h"
+#include "support/FakePlatform.h"
+#include "ui/BoardWidget.h"
+#include "ui/CommandLine.h"
+#include "ui/frmNumino.h"
+
+namespace {
+
+using numino::MessageAnswer;
+using numino::MessageStyle;
+using numino::NuminoSchema;
+using numino::testing::FakePlatform;
+
+const std::string kPippo = "/home/anna/pippo.nmo";
+const std::string kAltro = "/home/anna/altro.nmo";
+
+// Row 1 is 5 then empty cells; row 9 ends in 9; every other row is empty.
+const std::string kPippoFile =
+    "500000000\r\n000000000\r\n000000000\r\n000000000\r\n000000000\r\n"
+    "000000000\r\n000000000\r\n000000000\r\n000000009\r\n";
+// 1 to 9 down the diagonal: what the paste rows put on the clipboard.
+const char* const kDiagonal =
+    "100000000\n020000000\n003000000\n000400000\n000050000\n"
+    "000006000\n000000700\n000000080\n000000009\n";
+
+// The window with pippo.nmo open (named) or an empty unnamed document, and
+// a fresh record of what the platform showed.
+struct Window {
+  FakePlatform platform;
+  std::unique_ptr<frmNumino> window;
+
+  explicit Window(bool named) {
+    platform.files[kPippo] = kPippoFile;
+    window = std::make_unique<frmNumino>(platform, QStringLiteral("Numino"));
+    if (named) window->OpenDocument(QString::fromStdString(kPippo));
+    platform.messages.clear();
+  }
+  NuminoSchema& Schema() { return window->Schema(); }
+  std::string Title() const { return window->windowTitle().toStdString(); }
+  std::size_t Prompts() const {
+    std::size_t n = 0;
+    for (const auto& m : platform.messages) n += m.text == "Salvo i dati?" ? 1 : 0;
+    return n;
+  }
+  // A digit typed and a digit ruled out by hand in (5, 5), not yet saved.
+  void Change() {
+    Schema().SetBuffer(4, 4, 7, false);
+    Schema().ToggleUserExclusion(5, 5, 3);
+  }
+  void Press(Qt::Key key) { QTest::keyClick(&window->Board(), key, Qt::ControlModifier); }
+};
+
+bool IsEmptyGrid(const NuminoSchema::Grid& cells) { return cells == NuminoSchema::Grid{}; }
+
+TEST(CommandLineFile, OpensAsApriWithoutDialogOrPrompt) {
+  struct Row {
+    const char* why;
+    const char* argument;
+    const char* contents;  // nullptr: no such file
+    const char* message;   // nullptr: none
+    const char* title;
+  };
+  // clang-format off
+  const Row rows[] = {
+      {"a good file, named relative to the working folder", "pippo.nmo", kPippoFile.c_str(),
+       nullptr, "Numino - pippo"},
+      {"a missing file", "/tmp/manca.nmo", nullptr,
+       "Impossibile aprire il file /tmp/manca.nmo: il file non esiste.", "Numino - (Senza nome)"},
+      {"not a document", "/tmp/lettera.nmo", "Cara Anna,\r\n",
+       "Impossibile aprire il file /tmp/lettera.nmo: la riga 1 contiene un carattere che non è "
+       "una cifra (colonna 1).", "Numino - (Senza nome)"},
+  };
+  // clang-format on
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.why);
+    const CommandLine line = ParseCommandLine({QStringLiteral("Numino"), QString(r.argument)},
+                                              QDir(QStringLiteral("/home/anna")));
+    ASSERT_TRUE(line.file);
+    Window w(false);
+    if (r.contents != nullptr) w.platform.files[line.file->toStdString()] = r.contents;
+    w.Schema().ToggleUserExclusion(2, 2, 4);  // a change that asks no question
+
+    w.window->OpenDocument(*line.file);
+
+    EXPECT_EQ(w.Title(), r.title);
+    EXPECT_TRUE(w.platform.openRequests.empty()) << "no dialog";
+    EXPECT_EQ(w.Prompts(), 0u);
+    EXPECT_FALSE(w.Schema().Modified());
+    if (r.message == nullptr) {
+      EXPECT_TRUE(w.platform.messages.empty());
+      EXPECT_EQ(w.Schema().fileName, kPippo);
+      EXPECT_EQ(w.Schema().cellValues[9][9], 9);
+      EXPECT_FALSE(w.Schema().CanUndo());
+      w.Schema().SetBuffer(2, 2, 4, false);
+      w.window->mnuSalva_Click();
+      EXPECT_EQ(w.platform.writes, std::vector<std::string>{kPippo}) << "Salva writes that file";
+    } else {
+      ASSERT_EQ(w.platform.messages.size(), 1u);
+      EXPECT_EQ(w.platform.messages[0].text, r.message);
+      EXPECT_EQ(w.platform.messages[0].title, "Caricamento dati");
+      EXPECT_EQ(w.platform.messages[0].style, MessageStyle::OkExclamation);
+      EXPECT_TRUE(IsEmptyGrid(w.Schema().cellValues));
+      EXPECT_EQ(w.Schema().fileName, "");
+    }
+  }
+}
+
+}  // namespace

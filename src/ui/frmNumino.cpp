@@ -1,14 +1,21 @@
 // The main window: its menus, the File commands and the save question, and
-// the way in without a menu item: a file to open.
+// the ways in without a menu item: a file to open, a dropped file.
 
 #include "ui/frmNumino.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDragEnterEvent>
+#include <QDragMoveEvent>
+#include <QDropEvent>
 #include <QFileInfo>
 #include <QLayout>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
+#include <QUrl>
+
+#include <optional>
 
 #include "document/DocumentTexts.h"
 #include "ui/Application.h"
@@ -30,6 +37,23 @@ const char* const kAboutText =
     "\r\n"
     "Gli sviluppatori di Numino, 2026\r\n"
     "file:///usr/share/doc/numino/README.md";
+
+// Accepts a drag that carries exactly one local file, and returns that
+// file; refuses any other. The file is only read, so the drag is taken as a
+// copy (or else a link), never as a move: after a move the program it came
+// from would delete the file.
+std::optional<QString> TakeFileDrag(QDropEvent* event) {
+  const QList<QUrl> urls = event->mimeData() ? event->mimeData()->urls() : QList<QUrl>();
+  const Qt::DropActions possible = event->possibleActions();
+  if (urls.size() != 1 || !urls.front().isLocalFile() ||
+      !(possible & (Qt::CopyAction | Qt::LinkAction))) {
+    event->ignore();
+    return std::nullopt;
+  }
+  event->setDropAction((possible & Qt::CopyAction) ? Qt::CopyAction : Qt::LinkAction);
+  event->accept();
+  return urls.front().toLocalFile();
+}
 
 }  // namespace
 
@@ -53,6 +77,7 @@ frmNumino::frmNumino(numino::Platform& platform, QString programName, QWidget* p
   connect(board_, &BoardWidget::MouseUp, this,
           [this](std::int16_t button, int x, int y) { Route(0, 0, button, x, y); });
   connect(board_, &BoardWidget::ImageRemade, this, &frmNumino::RefreshBoard);
+  setAcceptDrops(true);
   board_->setFocus();
 
   Form_Load();
@@ -171,6 +196,11 @@ void frmNumino::OpenDocument(const QString& path) {
   ReadDocument([this, &path] { schema_->LoadFile(path.toStdString()); });
 }
 
+void frmNumino::OpenDroppedFile(const QString& path) {
+  if (QuerySaveChanges() == SavePrompt::Cancelled) return;
+  OpenDocument(path);
+}
+
 void frmNumino::mnuSalva_Click() { SaveDocument(false); }
 
 void frmNumino::mnuSalvaConNome_Click() { SaveDocument(true); }
@@ -179,6 +209,20 @@ void frmNumino::mnuEsci_Click() { close(); }
 
 void frmNumino::mnuInfo_Click() {
   platform_.MessageBox(kAboutText, kAboutTitle, MessageStyle::OkInformation);
+}
+
+void frmNumino::dragEnterEvent(QDragEnterEvent* event) { TakeFileDrag(event); }
+
+void frmNumino::dragMoveEvent(QDragMoveEvent* event) { TakeFileDrag(event); }
+
+// The file is opened once the drop has been answered: the program that the
+// file was dragged from waits for that answer, and the save prompt could
+// keep it waiting for as long as the user likes.
+void frmNumino::dropEvent(QDropEvent* event) {
+  const std::optional<QString> file = TakeFileDrag(event);
+  if (!file) return;
+  QMetaObject::invokeMethod(
+      this, [this, path = *file] { OpenDroppedFile(path); }, Qt::QueuedConnection);
 }
 
 void frmNumino::closeEvent(QCloseEvent* event) {

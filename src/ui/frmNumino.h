@@ -44,10 +44,17 @@ class frmNumino : public QMainWindow {
   // and without asking to save: for the file named on the command line, when
   // nothing can be lost yet.
   void OpenDocument(const QString& path);
+  // "Apri..." with the file already chosen: asks to save the changes first.
+  void OpenDroppedFile(const QString& path);
 
  protected:
   // Form_Unload: every request to close comes here.
   void closeEvent(QCloseEvent* event) override;
+  // Exactly one local file may be dropped on the window; the drag of
+  // anything else is refused, so the pointer shows that nothing would happen.
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dragMoveEvent(QDragMoveEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
  private:
   void BuildMenus();

@@ -125,4 +125,87 @@ TEST(CommandLineFile, OpensAsApriWithoutDialogOrPrompt) {
   }
 }
 
+// Whether the window takes a drag event as the desktop delivers it, at the
+// middle of the board. Accepted means accepted as a copy: a move would have
+// the program it came from delete the file.
+template <typename Event>
+bool Accepted(frmNumino& window, const QMimeData& data,
+              Qt::DropActions offered = Qt::CopyAction | Qt::MoveAction) {
+  Event event(QPoint(120, 150), offered, &data, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(&window, &event);
+  return event.isAccepted() && event.dropAction() == Qt::CopyAction;
+}
+
+TEST(Drop, OnlyOneLocalFileIsAccepted) {
+  const QUrl pippo = QUrl::fromLocalFile(QString::fromStdString(kPippo));
+  const QUrl altro = QUrl::fromLocalFile(QString::fromStdString(kAltro));
+  struct Row {
+    const char* why;
+    QList<QUrl> urls;
+    const char* text;
+    Qt::DropActions offered;
+    bool accepted;
+  };
+  const Qt::DropActions copyOrMove = Qt::CopyAction | Qt::MoveAction;
+  // clang-format off
+  const Row rows[] = {
+      {"one local file", {pippo}, nullptr, copyOrMove, true},
+      {"two local files", {pippo, altro}, nullptr, copyOrMove, false},
+      {"a remote address", {QUrl(QStringLiteral("https://example.org/pippo.nmo"))}, nullptr,
+       copyOrMove, false},
+      {"plain text, even a puzzle", {}, kDiagonal, copyOrMove, false},
+      {"a file that could only be moved", {pippo}, nullptr, Qt::MoveAction, false},
+  };
+  // clang-format on
+  Window w(false);
+  EXPECT_TRUE(w.window->acceptDrops());
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.why);
+    QMimeData data;
+    if (!r.urls.isEmpty()) data.setUrls(r.urls);
+    if (r.text != nullptr) data.setText(QString::fromLatin1(r.text));
+    EXPECT_EQ(Accepted<QDragEnterEvent>(*w.window, data, r.offered), r.accepted);
+    EXPECT_EQ(Accepted<QDragMoveEvent>(*w.window, data, r.offered), r.accepted);
+  }
+}
+
+TEST(Drop, OpensAsApriAfterThePrompt) {
+  struct Row {
+    const char* why;
+    bool changed;
+    std::optional<MessageAnswer> answer;
+    std::vector<std::string> writes;
+    const char* title;
+  };
+  const Row rows[] = {
+      {"nothing to lose: opened at once", false, std::nullopt, {}, "Numino - altro"},
+      {"Cancel: nothing is read", true, MessageAnswer::Cancel, {}, "Numino - pippo"},
+      {"No: opened", true, MessageAnswer::No, {}, "Numino - altro"},
+      {"Yes: saved, then opened", true, MessageAnswer::Yes, {kPippo}, "Numino - altro"},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.why);
+    Window w(true);
+    w.platform.files[kAltro] = kDiagonal;
+    if (r.changed) w.Change();
+    if (r.answer) w.platform.messageAnswers.push_back(*r.answer);
+    w.platform.readLimits.clear();
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(QString::fromStdString(kAltro))});
+
+    ASSERT_TRUE(Accepted<QDragEnterEvent>(*w.window, data));
+    ASSERT_TRUE(Accepted<QDropEvent>(*w.window, data));
+    EXPECT_TRUE(w.platform.messages.empty()) << "nothing is asked before the drop is answered";
+    QCoreApplication::sendPostedEvents(w.window.get());  // the drop's own answer has gone
+
+    EXPECT_EQ(w.Prompts(), r.changed ? 1u : 0u);
+    EXPECT_EQ(w.platform.writes, r.writes);
+    EXPECT_EQ(w.Title(), r.title);
+    const bool opened = std::string(r.title) == "Numino - altro";
+    EXPECT_EQ(w.platform.readLimits.size(), opened ? 1u : 0u);
+    EXPECT_EQ(w.Schema().cellValues[5][5], opened ? 5 : 0);
+    EXPECT_EQ(w.Schema().Modified(), !opened);
+  }
+}
+
 }  // namespace

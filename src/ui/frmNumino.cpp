@@ -1,14 +1,17 @@
 // The main window: its menus, the File commands and the save question, and
-// the ways in without a menu item: a file to open, a dropped file.
+// the ways in without a menu item: a file to open, a dropped file, copy and
+// paste.
 
 #include "ui/frmNumino.h"
 
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDragEnterEvent>
 #include <QDragMoveEvent>
 #include <QDropEvent>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QLayout>
 #include <QMenu>
 #include <QMenuBar>
@@ -18,6 +21,7 @@
 #include <optional>
 
 #include "document/DocumentTexts.h"
+#include "document/PastedGrid.h"
 #include "ui/Application.h"
 #include "ui/BoardWidget.h"
 #include "ui/QtPlatform.h"
@@ -76,6 +80,8 @@ frmNumino::frmNumino(numino::Platform& platform, QString programName, QWidget* p
           [this](std::int16_t keyAscii) { Route(keyAscii, 0, 0, 0, 0); });
   connect(board_, &BoardWidget::MouseUp, this,
           [this](std::int16_t button, int x, int y) { Route(0, 0, button, x, y); });
+  connect(board_, &BoardWidget::CopyRequested, this, &frmNumino::CopyGrid);
+  connect(board_, &BoardWidget::PasteRequested, this, &frmNumino::PasteGrid);
   connect(board_, &BoardWidget::ImageRemade, this, &frmNumino::RefreshBoard);
   setAcceptDrops(true);
   board_->setFocus();
@@ -199,6 +205,31 @@ void frmNumino::OpenDocument(const QString& path) {
 void frmNumino::OpenDroppedFile(const QString& path) {
   if (QuerySaveChanges() == SavePrompt::Cancelled) return;
   OpenDocument(path);
+}
+
+void frmNumino::CopyGrid() {
+  QGuiApplication::clipboard()->setText(
+      QString::fromStdString(numino::FormatCopiedGrid(schema_->cellValues)));
+}
+
+// The text is parsed before anything is asked: a clipboard without a puzzle
+// must not cost the user a save prompt. A text longer than the limit in
+// UTF-16 is longer in UTF-8 too, so it is refused before being converted.
+void frmNumino::PasteGrid() {
+  const QString text = QGuiApplication::clipboard()->text();
+  std::optional<numino::NuminoSchema::Grid> grid;
+  if (static_cast<std::size_t>(text.size()) <= numino::kPasteLimit) {
+    grid = numino::ParsePastedGrid(text.toStdString());
+  }
+  if (!grid) {
+    platform_.MessageBox(numino::kPasteRefusedText, numino::kPasteRefusedTitle,
+                         numino::kPasteRefusedStyle);
+    return;
+  }
+  if (QuerySaveChanges() == SavePrompt::Cancelled) return;
+  schema_->NewFromGrid(*grid);
+  UpdateTitle();
+  RefreshBoard();
 }
 
 void frmNumino::mnuSalva_Click() { SaveDocument(false); }

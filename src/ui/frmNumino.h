@@ -46,6 +46,12 @@ class frmNumino : public QMainWindow {
   void OpenDocument(const QString& path);
   // "Apri..." with the file already chosen: asks to save the changes first.
   void OpenDroppedFile(const QString& path);
+  // Ctrl+C on the board: the grid as text, nine lines of nine digits.
+  void CopyGrid();
+  // Ctrl+V on the board: a puzzle in the clipboard's text becomes a new,
+  // unnamed, modified document, after asking to save the changes; any other
+  // text is refused with a message and changes nothing.
+  void PasteGrid();
 
  protected:
   // Form_Unload: every request to close comes here.

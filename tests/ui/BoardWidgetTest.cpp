@@ -40,6 +40,8 @@ class BoardWidgetTest : public ::testing::Test {
     QObject::connect(board, &BoardWidget::KeyPress, [this](std::int16_t code) {
       events.push_back("char " + std::to_string(code));
     });
+    QObject::connect(board, &BoardWidget::CopyRequested, [this] { events.push_back("copy"); });
+    QObject::connect(board, &BoardWidget::PasteRequested, [this] { events.push_back("paste"); });
     QObject::connect(board, &BoardWidget::MouseUp, [this](std::int16_t button, int x, int y) {
       events.push_back("up " + std::to_string(button) + " " + std::to_string(x) + "," +
                        std::to_string(y));
@@ -71,6 +73,10 @@ TEST_F(BoardWidgetTest, KeysGiveOneKeyDownThenOneCharacter) {
       {Qt::Key_Tab, {}, {"down 9", "char 9"}, "Tab reaches the board, focus stays"},
       {Qt::Key_Backtab, Qt::ShiftModifier, {"down 9", "char 9"}, "so does Shift+Tab"},
       {Qt::Key_Shift, {}, {}, "a modifier alone gives nothing"},
+      {Qt::Key_C, Qt::ControlModifier, {"copy"}, "Ctrl+C copies, and reaches no puzzle input"},
+      {Qt::Key_V, Qt::ControlModifier, {"paste"}, "Ctrl+V pastes, and reaches no puzzle input"},
+      {Qt::Key_Insert, Qt::ShiftModifier, {"paste"}, "the platform's other paste key"},
+      {Qt::Key_V, {}, {"down 86", "char 118"}, "V alone is still a key like any other"},
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.reason);

@@ -125,6 +125,110 @@ TEST(CommandLineFile, OpensAsApriWithoutDialogOrPrompt) {
   }
 }
 
+TEST(Paste, APuzzleBecomesANewModifiedDocumentAfterThePrompt) {
+  struct Row {
+    const char* why;
+    bool changed;  // the open document has unsaved changes
+    std::optional<MessageAnswer> answer;
+    bool replaced;
+    std::vector<std::string> writes;
+  };
+  const Row rows[] = {
+      {"nothing to lose: no prompt", false, std::nullopt, true, {}},
+      {"Cancel: everything stays", true, MessageAnswer::Cancel, false, {}},
+      {"No: the changes are dropped", true, MessageAnswer::No, true, {}},
+      {"Yes: saved first, then replaced", true, MessageAnswer::Yes, true, {kPippo}},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.why);
+    Window w(true);
+    if (r.changed) w.Change();
+    if (r.answer) w.platform.messageAnswers.push_back(*r.answer);
+    const NuminoSchema before = w.Schema();
+    QGuiApplication::clipboard()->setText(QString::fromLatin1(kDiagonal));
+
+    w.Press(Qt::Key_V);
+
+    EXPECT_EQ(w.Prompts(), r.changed ? 1u : 0u);
+    EXPECT_EQ(w.platform.messages.size(), w.Prompts()) << "nothing else is shown";
+    EXPECT_EQ(w.platform.writes, r.writes);
+    if (!r.replaced) {
+      EXPECT_EQ(w.Schema().cellValues, before.cellValues);
+      EXPECT_EQ(w.Schema().userExclusions, before.userExclusions);
+      EXPECT_EQ(w.Schema().history, before.history);
+      EXPECT_EQ(w.Title(), "Numino - pippo");
+      continue;
+    }
+    for (int d = 1; d <= 9; ++d) EXPECT_EQ(w.Schema().cellValues[d][d], d);
+    EXPECT_EQ(w.Schema().cellValues[9][1], 0);
+    EXPECT_EQ(w.Schema().userExclusions, NuminoSchema::Grid{});
+    EXPECT_EQ(w.Schema().currentRow, 1);
+    EXPECT_EQ(w.Schema().currentCol, 1);
+    EXPECT_FALSE(w.Schema().CanUndo());
+    EXPECT_EQ(w.Schema().fileName, "");
+    EXPECT_EQ(w.Title(), "Numino - (Senza nome)");
+
+    // The board shows what opening the same puzzle from a file shows.
+    FakePlatform other;
+    other.files[kAltro] = kDiagonal;
+    frmNumino opened(other, QStringLiteral("Numino"));
+    opened.OpenDocument(QString::fromStdString(kAltro));
+    EXPECT_EQ(w.window->Board().Surface().Image(), opened.Board().Surface().Image());
+
+    w.platform.messages.clear();
+    w.window->close();
+    EXPECT_EQ(w.Prompts(), 1u) << "closing asks to save the pasted puzzle";
+  }
+}
+
+TEST(Paste, TextWithoutAPuzzleIsRefusedAndChangesNothing) {
+  const std::string puzzle(81, '0');
+  const struct Row {
+    const char* why;
+    std::string text;
+  } rows[] = {
+      {"empty clipboard", ""},
+      {"a sentence", "Buongiorno"},
+      {"80 cells", puzzle.substr(1)},
+      {"82 cells", puzzle + "1"},
+      {"a puzzle padded past 64 KiB", puzzle + std::string(numino::kPasteLimit, ' ')},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.why);
+    Window w(true);
+    w.Change();
+    const NuminoSchema before = w.Schema();
+    QGuiApplication::clipboard()->setText(QString::fromStdString(r.text));
+
+    w.Press(Qt::Key_V);
+
+    ASSERT_EQ(w.platform.messages.size(), 1u) << "the refusal only, no prompt";
+    EXPECT_EQ(w.platform.messages[0].text, numino::kPasteRefusedText);
+    EXPECT_EQ(w.platform.messages[0].title, "Numino");
+    EXPECT_EQ(w.platform.messages[0].style, MessageStyle::OkExclamation);
+    EXPECT_EQ(w.Schema().cellValues, before.cellValues);
+    EXPECT_EQ(w.Schema().history, before.history);
+    EXPECT_TRUE(w.Schema().Modified());
+    EXPECT_EQ(w.Title(), "Numino - pippo");
+  }
+}
+
+TEST(Copy, PutsTheGridOnTheClipboardAndChangesNothing) {
+  Window w(true);
+  w.Change();
+  const NuminoSchema before = w.Schema();
+  QGuiApplication::clipboard()->clear();
+
+  w.Press(Qt::Key_C);
+
+  EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(),
+            "500000000\n000000000\n000000000\n000700000\n000000000\n"
+            "000000000\n000000000\n000000000\n000000009\n");
+  EXPECT_TRUE(w.platform.messages.empty());
+  EXPECT_EQ(w.Schema().history, before.history);
+  EXPECT_TRUE(w.Schema().Modified());
+}
+
 // Whether the window takes a drag event as the desktop delivers it, at the
 // middle of the board. Accepted means accepted as a copy: a move would have
 // the program it came from delete the file.

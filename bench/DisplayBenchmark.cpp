@@ -10,35 +10,19 @@
 #include <QPalette>
 #include <array>
 #include <cstdint>
-#include <optional>
-#include <string>
 
 #include "model/NuminoSchema.h"
-#include "model/Platform.h"
+#include "support/FakePlatform.h"
 #include "ui/BoardFont.h"
 #include "ui/QImageSurface.h"
 
 namespace {
 
-using numino::FileDialogRequest;
-using numino::FileStart;
-using numino::MessageAnswer;
-using numino::MessageStyle;
 using numino::NuminoSchema;
 
 // Nothing in the benchmarks asks the user or touches a file.
-class SilentPlatform : public numino::Platform {
- public:
-  MessageAnswer MessageBox(std::string_view, std::string_view, MessageStyle) override {
-    return MessageAnswer::Ok;
-  }
-  std::optional<std::string> SaveFileDialog(const FileDialogRequest&) override { return {}; }
-  std::optional<std::string> OpenFileDialog(const FileDialogRequest&) override { return {}; }
-  std::string DocumentFolder() override { return {}; }
-  void SetBusyPointer(bool) override {}
-  bool FileExists(const std::string&) override { return false; }
-  FileStart ReadFileStart(const std::string&, std::size_t) override { return {}; }
-  void WriteFile(const std::string&, std::string_view) override {}
+struct SilentPlatform : numino::testing::FakePlatform {
+  SilentPlatform() { record = false; }
 };
 
 QPalette BoardPalette() {

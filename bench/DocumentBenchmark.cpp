@@ -8,20 +8,14 @@
 
 #include <benchmark/benchmark.h>
 
-#include <cstddef>
-#include <optional>
 #include <string>
 #include <string_view>
 
 #include "model/NuminoSchema.h"
-#include "model/Platform.h"
+#include "support/FakePlatform.h"
 
 namespace {
 
-using numino::FileDialogRequest;
-using numino::FileStart;
-using numino::MessageAnswer;
-using numino::MessageStyle;
 using numino::NuminoSchema;
 
 constexpr const char* kPath = "/home/anna/schema.nmo";
@@ -41,22 +35,12 @@ constexpr std::string_view kPuzzle =
 
 // One file, held in memory; the dialogs always choose it and nothing else
 // is ever asked.
-class MemoryPlatform : public numino::Platform {
- public:
-  MessageAnswer MessageBox(std::string_view, std::string_view, MessageStyle) override {
-    return MessageAnswer::Ok;
+struct MemoryPlatform : numino::testing::FakePlatform {
+  MemoryPlatform() {
+    record = false;
+    saveDefault = openDefault = kPath;
+    files[kPath] = kPuzzle;
   }
-  std::optional<std::string> SaveFileDialog(const FileDialogRequest&) override { return kPath; }
-  std::optional<std::string> OpenFileDialog(const FileDialogRequest&) override { return kPath; }
-  std::string DocumentFolder() override { return "/home/anna"; }
-  void SetBusyPointer(bool) override {}
-  bool FileExists(const std::string&) override { return false; }
-  FileStart ReadFileStart(const std::string&, std::size_t maxBytes) override {
-    return {contents.substr(0, maxBytes), contents.size() <= maxBytes};
-  }
-  void WriteFile(const std::string&, std::string_view bytes) override { contents = bytes; }
-
-  std::string contents{kPuzzle};
 };
 
 int CountDigits(const NuminoSchema& schema) {
@@ -82,13 +66,14 @@ void BM_Save(benchmark::State& state) {
   MemoryPlatform platform;
   NuminoSchema schema(platform);
   schema.Load();
-  platform.contents.clear();
+  std::string& saved = platform.files[kPath];
+  saved.clear();
   for (auto _ : state) {
     schema.modifiedFlag = true;
     schema.Save(false);
-    benchmark::DoNotOptimize(platform.contents);
+    benchmark::DoNotOptimize(saved);
   }
-  if (platform.contents != kPuzzle) state.SkipWithError("the saved file differs from the puzzle");
+  if (saved != kPuzzle) state.SkipWithError("the saved file differs from the puzzle");
 }
 BENCHMARK(BM_Save)->Unit(benchmark::kMicrosecond);
 

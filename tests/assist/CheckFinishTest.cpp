@@ -5,29 +5,19 @@
 
 #include "model/NuminoSchema.h"
 #include "support/FakePlatform.h"
+#include "support/Grids.h"
 
 namespace numino {
 namespace {
 
 using testing::FakePlatform;
-
-// A correct full grid: its first row reads 1 2 3 4 5 6 7 8 9, its second
-// 4 5 6 7 8 9 1 2 3.
-std::int16_t Solution(int r, int c) {
-  return static_cast<std::int16_t>(((r - 1) * 3 + (r - 1) / 3 + (c - 1)) % 9 + 1);
-}
-
-void FillSolved(NuminoSchema& schema) {
-  for (int r = 1; r <= 9; ++r) {
-    for (int c = 1; c <= 9; ++c) schema.cellValues[r][c] = Solution(r, c);
-  }
-}
+using testing::SolvedGrid;
 
 TEST(CheckFinish, ReportsOnAFullGridOnly) {
   using Grid = NuminoSchema::Grid;
   struct Row {
     const char* why;
-    std::function<void(Grid&)> change;  // applied to the correct grid
+    std::function<void(Grid&)> change;  // applied to SolvedGrid()
     const char* text;                   // nullptr: no message at all
     MessageStyle style;
   };
@@ -67,7 +57,7 @@ TEST(CheckFinish, ReportsOnAFullGridOnly) {
     SCOPED_TRACE(row.why);
     FakePlatform platform;
     NuminoSchema schema(platform);
-    FillSolved(schema);
+    schema.cellValues = SolvedGrid();
     row.change(schema.cellValues);
     const NuminoSchema::Grid before = schema.cellValues;
     schema.CheckFinish();

@@ -3,20 +3,15 @@
 #include <vector>
 
 #include "model/NuminoSchema.h"
-#include "support/FakePlatform.h"
-#include "support/RasterSurface.h"
+#include "support/BoardSession.h"
+#include "support/Grids.h"
 
 namespace numino {
 namespace {
 
+using testing::BoardSession;
 using testing::FakePlatform;
-using testing::RasterSurface;
-
-// Peers, worked out independently: same row, same column, or same 3 x 3 box.
-bool IsPeer(int r, int c, int row, int col) {
-  if (r == row && c == col) return false;
-  return r == row || c == col || ((r - 1) / 3 == (row - 1) / 3 && (c - 1) / 3 == (col - 1) / 3);
-}
+using testing::IsPeer;
 
 TEST(GetExclusionMask, EmptyGridExcludesNothing) {
   FakePlatform platform;
@@ -119,23 +114,20 @@ TEST(ToggleUserExclusion, IsRecordedWhateverTheCellShows) {
 }
 
 TEST(ToggleUserExclusion, DropsTheUndoneRecords) {
-  FakePlatform platform;
-  NuminoSchema schema(platform);
-  RasterSurface frm;
-  schema.Refresh(frm);
-  schema.ProcessInput(frm, '1', 0, 0, 0, 0);
-  schema.ProcessInput(frm, 0, 39, 0, 0, 0);
-  schema.ProcessInput(frm, '2', 0, 0, 0, 0);
-  schema.ProcessInput(frm, 0, 39, 0, 0, 0);
-  schema.ProcessInput(frm, '3', 0, 0, 0, 0);
-  schema.ProcessInput(frm, 8, 0, 0, 0, 0);  // undo twice
-  schema.ProcessInput(frm, 8, 0, 0, 0, 0);
-  ASSERT_EQ(schema.historyPos, 0);
+  BoardSession b;
+  b.Char('1');
+  b.Key(39);
+  b.Char('2');
+  b.Key(39);
+  b.Char('3');
+  b.Undo();
+  b.Undo();
+  ASSERT_EQ(b.schema.historyPos, 0);
 
-  schema.ToggleUserExclusion(9, 9, 1);
+  b.schema.ToggleUserExclusion(9, 9, 1);
   const std::vector<UndoRecord> expected = {{1, 1, 0, 1}, {9, 9, -1, -2}};
-  EXPECT_EQ(schema.history, expected);
-  EXPECT_EQ(schema.historyPos, 1);
+  EXPECT_EQ(b.schema.history, expected);
+  EXPECT_EQ(b.schema.historyPos, 1);
 }
 
 TEST(ToggleUserExclusion, LeavesTheModifiedFlagAlone) {

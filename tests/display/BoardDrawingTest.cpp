@@ -1,34 +1,20 @@
 #include <gtest/gtest.h>
 
 #include "model/NuminoSchema.h"
-#include "support/FakePlatform.h"
-#include "support/RasterSurface.h"
+#include "support/BoardSession.h"
+#include "support/ModelSnapshot.h"
 
 namespace numino {
 namespace {
 
 using testing::FakePlatform;
+using testing::FrameInk;
+using testing::kWholeFrame;
 using testing::RasterSurface;
 
 constexpr std::uint32_t kBlack = RasterSurface::kBlack;
 constexpr std::uint32_t kWhite = RasterSurface::kWhite;
 constexpr std::uint32_t kGrey = RasterSurface::kGrey;  // the window outside the board
-
-// The current-cell frame of (row, col) lies 2 pixels inside its grid lines,
-// which are at 12 + 24 k.
-bool HasFrame(const RasterSurface& frm, int row, int col) {
-  const int left = 12 + 24 * (col - 1) + 2;
-  const int top = 12 + 24 * (row - 1) + 2;
-  const int right = left + 20;
-  const int bottom = top + 20;
-  for (int i = 0; i <= 20; ++i) {
-    if (frm.Pixel(left + i, top) != kBlack || frm.Pixel(left + i, bottom) != kBlack ||
-        frm.Pixel(left, top + i) != kBlack || frm.Pixel(right, top + i) != kBlack) {
-      return false;
-    }
-  }
-  return true;
-}
 
 TEST(Refresh, NewBoardHasOneFrameAndNothingElse) {
   FakePlatform platform;
@@ -38,7 +24,7 @@ TEST(Refresh, NewBoardHasOneFrameAndNothingElse) {
 
   EXPECT_EQ(frm.windowWidth, 248);
   EXPECT_EQ(frm.windowHeight, 296);
-  EXPECT_TRUE(HasFrame(frm, 1, 1));
+  EXPECT_EQ(FrameInk(frm, 1, 1), kWholeFrame);
   // Inside the board only the grid and the frame are black; nothing is green,
   // red or printed.
   int black = 0;
@@ -128,8 +114,8 @@ TEST(Refresh, PutsTheFrameOnTheCurrentCell) {
     schema.Refresh(frm);
     EXPECT_EQ(schema.currentRow, r.expectedRow);
     EXPECT_EQ(schema.currentCol, r.expectedCol);
-    EXPECT_TRUE(HasFrame(frm, r.expectedRow, r.expectedCol));
-    EXPECT_EQ(HasFrame(frm, 1, 1), r.expectedRow == 1 && r.expectedCol == 1);
+    EXPECT_EQ(FrameInk(frm, r.expectedRow, r.expectedCol), kWholeFrame);
+    EXPECT_EQ(FrameInk(frm, 1, 1), r.expectedRow == 1 && r.expectedCol == 1 ? kWholeFrame : 0);
   }
 }
 
@@ -163,10 +149,7 @@ TEST(Refresh, PictureDependsOnlyOnTheModel) {
 
   FakePlatform freshPlatform;
   NuminoSchema copy(freshPlatform);
-  copy.cellValues = schema.cellValues;
-  copy.userExclusions = schema.userExclusions;
-  copy.currentRow = schema.currentRow;
-  copy.currentCol = schema.currentCol;
+  testing::CopyBoard(schema, copy);
   RasterSurface fresh;
   copy.Refresh(fresh);
   EXPECT_TRUE(used == fresh);

@@ -4,13 +4,22 @@
 #include <vector>
 
 #include "model/NuminoSchema.h"
-#include "support/FakePlatform.h"
-#include "support/RasterSurface.h"
+#include "support/BoardSession.h"
+#include "support/Grids.h"
 
 namespace numino {
 namespace {
 
+using testing::BoardSession;
+using testing::CellLeft;
+using testing::CellTop;
 using testing::FakePlatform;
+using testing::FrameInk;
+using testing::InkX;
+using testing::InkY;
+using testing::IsPeer;
+using testing::kWholeFrame;
+using testing::MarkColour;
 using testing::RasterSurface;
 
 constexpr std::uint32_t kBlack = RasterSurface::kBlack;
@@ -18,123 +27,76 @@ constexpr std::uint32_t kWhite = RasterSurface::kWhite;
 constexpr std::uint32_t kRed = RasterSurface::kRed;
 constexpr std::uint32_t kGreen = RasterSurface::kGreen;
 
-// The cell's left and top grid lines.
-int L(int col) { return 12 + 24 * (col - 1); }
-int T(int row) { return 12 + 24 * (row - 1); }
-
 // The content area's colour where no mark and no digit reaches.
 std::uint32_t Ground(const RasterSurface& frm, int row, int col) {
-  return frm.Pixel(L(col) + 21, T(row) + 21);
-}
-
-bool FrameAt(const RasterSurface& frm, int row, int col) {
-  return frm.Pixel(L(col) + 2, T(row) + 10) == kBlack &&
-         frm.Pixel(L(col) + 22, T(row) + 10) == kBlack &&
-         frm.Pixel(L(col) + 10, T(row) + 2) == kBlack &&
-         frm.Pixel(L(col) + 10, T(row) + 22) == kBlack;
-}
-
-// The colour of digit d's mark: a 6 x 6 square on the keypad position of
-// d, 3 pixels inside the grid lines; kWhite when the four corners disagree.
-std::uint32_t Mark(const RasterSurface& frm, int row, int col, int d) {
-  const int x = L(col) + 3 + 6 * ((d - 1) % 3);
-  const int y = T(row) + 3 + 6 * ((d - 1) / 3);
-  const std::uint32_t p = frm.Pixel(x, y);
-  if (frm.Pixel(x + 5, y) != p || frm.Pixel(x, y + 5) != p || frm.Pixel(x + 5, y + 5) != p) {
-    return kWhite;
-  }
-  return p;
-}
-
-// Digits print at the grid line + 7 and + 3 with the test surface's glyphs
-// (9 or 10 pixels wide, 18 high); this pixel is ink in either weight.
-int InkX(int col) { return L(col) + 7 + 4; }
-int InkY(int row) { return T(row) + 3 + 8; }
-
-void Type(NuminoSchema& schema, RasterSurface& frm, char c) {
-  schema.ProcessInput(frm, c, 0, 0, 0, 0);
-}
-void Click(NuminoSchema& schema, RasterSurface& frm, std::int16_t button, int row, int col) {
-  schema.ProcessInput(frm, 0, 0, button, L(col) + 12, T(row) + 12);
-}
-
-bool IsPeer(int r, int c, int row, int col) {
-  if (r == row && c == col) return false;
-  return r == row || c == col || ((r - 1) / 3 == (row - 1) / 3 && (c - 1) / 3 == (col - 1) / 3);
+  return frm.Pixel(CellLeft(col) + 21, CellTop(row) + 21);
 }
 
 // Clearing the current cell used to switch the font to bold before its
 // repaint, so the digits that repaint printed came out bold, although the
 // font turns bold only once the repaint prints its own digit on top.
 TEST(SetCurrentCell, ClearingTheCurrentCellRepaintsBeforeTheFontTurnsBold) {
-  FakePlatform platform;
-  NuminoSchema schema(platform);
-  RasterSurface frm;
-  schema.Refresh(frm);          // an empty board leaves the font regular
-  schema.cellValues[1][1] = 5;  // digits that arrived without a redraw
-  schema.cellValues[5][5] = 3;
+  BoardSession b;                 // drawn empty: the font stays regular
+  b.schema.cellValues[1][1] = 5;  // digits that arrived without a redraw
+  b.schema.cellValues[5][5] = 3;
 
-  schema.SetCurrentCell(frm, 0, 0);
+  b.schema.SetCurrentCell(b.frm, 0, 0);
 
   // A regular glyph is 9 pixels wide, a bold one 10, both 18 high, so both
   // print at the cell's left grid line + 7 and top grid line + 3; the ink
   // lies 2 pixels inside the glyph box.
   const int x55 = 108 + 7;
   const int y55 = 108 + 3;
-  EXPECT_EQ(frm.PrintCount(x55 + 4, y55 + 8), 1);
-  EXPECT_FALSE(frm.IsBoldInk(x55 + 4, y55 + 8)) << "(5, 5) printed before the font turned bold";
-  EXPECT_EQ(frm.PrintCount(x55 + 7, y55 + 8), 0) << "a regular glyph has no ink in its 8th column";
+  EXPECT_EQ(b.frm.PrintCount(x55 + 4, y55 + 8), 1);
+  EXPECT_FALSE(b.frm.IsBoldInk(x55 + 4, y55 + 8)) << "(5, 5) printed before the font turned bold";
+  EXPECT_EQ(b.frm.PrintCount(x55 + 7, y55 + 8), 0)
+      << "a regular glyph has no ink in its 8th column";
   const int x11 = 12 + 7;
   const int y11 = 12 + 3;
-  EXPECT_EQ(frm.PrintCount(x11 + 4, y11 + 8), 2) << "the repaint's own cell: regular, then bold";
-  EXPECT_EQ(frm.PrintCount(x11 + 7, y11 + 8), 1) << "only the bold print reaches this column";
-  EXPECT_TRUE(frm.IsBoldInk(x11 + 4, y11 + 8));
-  EXPECT_TRUE(frm.FontBold());
+  EXPECT_EQ(b.frm.PrintCount(x11 + 4, y11 + 8), 2) << "the repaint's own cell: regular, then bold";
+  EXPECT_EQ(b.frm.PrintCount(x11 + 7, y11 + 8), 1) << "only the bold print reaches this column";
+  EXPECT_TRUE(b.frm.IsBoldInk(x11 + 4, y11 + 8));
+  EXPECT_TRUE(b.frm.FontBold());
 }
 
 // The example the cell display is built around: an empty board, the current
 // cell in the corner, a 5 typed.
 TEST(CellDisplay, AFiveTypedOnAnEmptyBoard) {
-  FakePlatform platform;
-  NuminoSchema schema(platform);
-  RasterSurface frm;
-  schema.Refresh(frm);
-  Type(schema, frm, '5');
+  BoardSession b;
+  b.Char('5');
 
-  EXPECT_TRUE(FrameAt(frm, 1, 1));
-  EXPECT_TRUE(frm.IsBoldInk(InkX(1), InkY(1)));
-  EXPECT_EQ(Ground(frm, 1, 1), kWhite);
+  EXPECT_EQ(FrameInk(b.frm, 1, 1), kWholeFrame);
+  EXPECT_TRUE(b.frm.IsBoldInk(InkX(1), InkY(1)));
+  EXPECT_EQ(Ground(b.frm, 1, 1), kWhite);
   int green = 0;
   for (int r = 1; r <= 9; ++r) {
     for (int c = 1; c <= 9; ++c) {
       if (r == 1 && c == 1) continue;
       SCOPED_TRACE(::testing::Message() << "cell " << r << "," << c);
       const bool peer = IsPeer(r, c, 1, 1);
-      EXPECT_EQ(Ground(frm, r, c), peer ? kWhite : kGreen);
+      EXPECT_EQ(Ground(b.frm, r, c), peer ? kWhite : kGreen);
       if (!peer) ++green;
       for (int d = 1; d <= 9; ++d) {
-        EXPECT_EQ(Mark(frm, r, c, d), d == 5 && peer ? kRed : Ground(frm, r, c)) << "digit " << d;
+        EXPECT_EQ(MarkColour(b.frm, r, c, d), d == 5 && peer ? kRed : Ground(b.frm, r, c))
+            << "digit " << d;
       }
-      EXPECT_FALSE(frm.IsInk(InkX(c), InkY(r)));
-      EXPECT_FALSE(FrameAt(frm, r, c));
+      EXPECT_FALSE(b.frm.IsInk(InkX(c), InkY(r)));
+      EXPECT_EQ(FrameInk(b.frm, r, c), 0);
     }
   }
   EXPECT_EQ(green, 60);
 }
 
 TEST(CellDisplay, GreenFollowsTheDigitOfTheCurrentCell) {
-  FakePlatform platform;
-  NuminoSchema schema(platform);
-  RasterSurface frm;
-  schema.Refresh(frm);
-  Type(schema, frm, '5');
-  schema.ProcessInput(frm, 0, 39, 0, 0, 0);  // right, onto an empty cell
+  BoardSession b;
+  b.Char('5');
+  b.Key(39);  // right, onto an empty cell
   for (int r = 1; r <= 9; ++r) {
-    for (int c = 1; c <= 9; ++c) EXPECT_NE(Ground(frm, r, c), kGreen) << r << "," << c;
+    for (int c = 1; c <= 9; ++c) EXPECT_NE(Ground(b.frm, r, c), kGreen) << r << "," << c;
   }
-  schema.ProcessInput(frm, 0, 37, 0, 0, 0);  // back onto the 5
-  EXPECT_EQ(Ground(frm, 9, 9), kGreen);
-  EXPECT_EQ(Ground(frm, 1, 9), kWhite) << "a peer of the 5";
+  b.Key(37);  // back onto the 5
+  EXPECT_EQ(Ground(b.frm, 9, 9), kGreen);
+  EXPECT_EQ(Ground(b.frm, 1, 9), kWhite) << "a peer of the 5";
 }
 
 TEST(CellDisplay, MarksSitOnTheKeypadPositionOfTheirDigit) {
@@ -149,75 +111,65 @@ TEST(CellDisplay, MarksSitOnTheKeypadPositionOfTheirDigit) {
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(::testing::Message() << "digit " << r.digit << " in " << r.row << "," << r.col);
-    FakePlatform platform;
-    NuminoSchema schema(platform);
-    RasterSurface frm;
-    schema.cellValues[r.peerRow][r.peerCol] = static_cast<std::int16_t>(r.digit);
-    schema.currentRow = 7;  // an empty current cell: no green anywhere
-    schema.currentCol = 8;
-    schema.Refresh(frm);
+    BoardSession b;
+    b.schema.cellValues[r.peerRow][r.peerCol] = static_cast<std::int16_t>(r.digit);
+    b.schema.currentRow = 7;  // an empty current cell: no green anywhere
+    b.schema.currentCol = 8;
+    b.schema.Refresh(b.frm);
     for (int dy = 0; dy < 6; ++dy) {
-      for (int dx = 0; dx < 6; ++dx) EXPECT_EQ(frm.Pixel(r.left + dx, r.top + dy), kRed);
+      for (int dx = 0; dx < 6; ++dx) EXPECT_EQ(b.frm.Pixel(r.left + dx, r.top + dy), kRed);
     }
-    EXPECT_EQ(frm.Pixel(r.left - 1, r.top), kWhite);
-    EXPECT_EQ(frm.Pixel(r.left + 6, r.top + 5), kWhite);
-    EXPECT_EQ(frm.Pixel(r.left, r.top - 1), kWhite);
-    EXPECT_EQ(frm.Pixel(r.left + 5, r.top + 6), kWhite);
+    EXPECT_EQ(b.frm.Pixel(r.left - 1, r.top), kWhite);
+    EXPECT_EQ(b.frm.Pixel(r.left + 6, r.top + 5), kWhite);
+    EXPECT_EQ(b.frm.Pixel(r.left, r.top - 1), kWhite);
+    EXPECT_EQ(b.frm.Pixel(r.left + 5, r.top + 6), kWhite);
   }
 }
 
 TEST(CellDisplay, HandMadeExclusionsShowBlackOverRedAndOverruleGreen) {
-  FakePlatform platform;
-  NuminoSchema schema(platform);
-  RasterSurface frm;
-  schema.Refresh(frm);
-  Type(schema, frm, '5');       // (1, 1) holds 5; (5, 5) is green
-  Click(schema, frm, 2, 5, 5);  // rule out 5 there by hand
-  EXPECT_EQ(Ground(frm, 5, 5), kWhite);
-  EXPECT_EQ(Mark(frm, 5, 5, 5), kBlack);
-  Click(schema, frm, 2, 1, 4);  // a peer, where 5 is already red
-  EXPECT_EQ(Mark(frm, 1, 4, 5), kBlack);
-  EXPECT_EQ(Ground(frm, 1, 4), kWhite);
-  EXPECT_TRUE(FrameAt(frm, 1, 1)) << "right clicks leave the current cell alone";
+  BoardSession b;
+  b.Char('5');       // (1, 1) holds 5; (5, 5) is green
+  b.Click(2, 5, 5);  // rule out 5 there by hand
+  EXPECT_EQ(Ground(b.frm, 5, 5), kWhite);
+  EXPECT_EQ(MarkColour(b.frm, 5, 5, 5), kBlack);
+  b.Click(2, 1, 4);  // a peer, where 5 is already red
+  EXPECT_EQ(MarkColour(b.frm, 1, 4, 5), kBlack);
+  EXPECT_EQ(Ground(b.frm, 1, 4), kWhite);
+  EXPECT_EQ(FrameInk(b.frm, 1, 1), kWholeFrame) << "right clicks leave the current cell alone";
 }
 
 TEST(CellDisplay, ADigitCellShowsOnlyItsDigit) {
-  FakePlatform platform;
-  NuminoSchema schema(platform);
-  RasterSurface frm;
-  schema.cellValues[2][2] = 4;
-  schema.cellValues[2][8] = 4;  // the same digit in its row
-  schema.cellValues[3][3] = 6;  // and another in its box
-  schema.userExclusions[2][2] = 0x1FF;
-  schema.currentRow = 3;
-  schema.currentCol = 3;
-  schema.Refresh(frm);
+  BoardSession b;
+  b.schema.cellValues[2][2] = 4;
+  b.schema.cellValues[2][8] = 4;  // the same digit in its row
+  b.schema.cellValues[3][3] = 6;  // and another in its box
+  b.schema.userExclusions[2][2] = 0x1FF;
+  b.schema.currentRow = 3;
+  b.schema.currentCol = 3;
+  b.schema.Refresh(b.frm);
   // The content area holds the digit's ink on the background, nothing else.
-  for (int y = T(2) + 3; y <= T(2) + 21; ++y) {
-    for (int x = L(2) + 3; x <= L(2) + 21; ++x) {
-      EXPECT_TRUE(frm.IsInk(x, y) || frm.Pixel(x, y) == kWhite) << x << "," << y;
+  for (int y = CellTop(2) + 3; y <= CellTop(2) + 21; ++y) {
+    for (int x = CellLeft(2) + 3; x <= CellLeft(2) + 21; ++x) {
+      EXPECT_TRUE(b.frm.IsInk(x, y) || b.frm.Pixel(x, y) == kWhite) << x << "," << y;
     }
   }
-  EXPECT_TRUE(frm.IsInk(InkX(2), InkY(2)));
+  EXPECT_TRUE(b.frm.IsInk(InkX(2), InkY(2)));
 }
 
 TEST(CellDisplay, NoCurrentCellMeansNoFrameAndNoGreen) {
-  FakePlatform platform;
-  NuminoSchema schema(platform);
-  RasterSurface frm;
-  schema.Refresh(frm);
-  Type(schema, frm, '5');
-  ASSERT_EQ(Ground(frm, 9, 9), kGreen);
+  BoardSession b;
+  b.Char('5');
+  ASSERT_EQ(Ground(b.frm, 9, 9), kGreen);
 
-  schema.SetCurrentCell(frm, 0, 0);
-  EXPECT_EQ(schema.currentRow, 0);
-  EXPECT_EQ(schema.currentCol, 0);
-  EXPECT_FALSE(FrameAt(frm, 1, 1));
+  b.schema.SetCurrentCell(b.frm, 0, 0);
+  EXPECT_EQ(b.schema.currentRow, 0);
+  EXPECT_EQ(b.schema.currentCol, 0);
+  EXPECT_EQ(FrameInk(b.frm, 1, 1), 0);
   for (int r = 1; r <= 9; ++r) {
-    for (int c = 1; c <= 9; ++c) EXPECT_NE(Ground(frm, r, c), kGreen) << r << "," << c;
+    for (int c = 1; c <= 9; ++c) EXPECT_NE(Ground(b.frm, r, c), kGreen) << r << "," << c;
   }
-  EXPECT_TRUE(frm.IsBoldInk(InkX(1), InkY(1))) << "the digit stays";
-  EXPECT_EQ(Mark(frm, 1, 2, 5), kRed) << "and so do the marks";
+  EXPECT_TRUE(b.frm.IsBoldInk(InkX(1), InkY(1))) << "the digit stays";
+  EXPECT_EQ(MarkColour(b.frm, 1, 2, 5), kRed) << "and so do the marks";
 }
 
 // A surface whose text measures what the test says, to pin down the rounding:
@@ -258,60 +210,55 @@ TEST(CellDisplay, DigitsAreCentredInTheirCell) {
     schema.currentRow = 3;
     schema.currentCol = 4;
     frm.printed.clear();
-    Type(schema, frm, '6');
-    const std::string at = std::to_string(L(4) + r.dx) + "," + std::to_string(T(3) + r.dy) + ":6";
+    schema.ProcessInput(frm, '6', 0, 0, 0, 0);
+    const std::string at =
+        std::to_string(CellLeft(4) + r.dx) + "," + std::to_string(CellTop(3) + r.dy) + ":6";
     ASSERT_FALSE(frm.printed.empty());
     for (const std::string& p : frm.printed) EXPECT_EQ(p, at);
   }
 }
 
 TEST(CellDisplay, FontTurnsBoldWithTheFirstDigitAndStaysBold) {
-  FakePlatform platform;
-  NuminoSchema schema(platform);
-  RasterSurface frm;
-  schema.Refresh(frm);
-  schema.ProcessInput(frm, 0, 40, 0, 0, 0);
-  Click(schema, frm, 1, 6, 6);
-  EXPECT_FALSE(frm.FontBold()) << "nothing printed yet";
-  Type(schema, frm, '2');
-  EXPECT_TRUE(frm.FontBold());
-  schema.ProcessInput(frm, 0, 46, 0, 0, 0);  // Delete: the board holds no digit
-  EXPECT_TRUE(frm.FontBold());
-  Type(schema, frm, '3');
-  Click(schema, frm, 1, 8, 2);
-  Type(schema, frm, '9');
-  Click(schema, frm, 1, 1, 1);
-  Type(schema, frm, '4');
-  schema.ProcessInput(frm, 8, 0, 0, 0, 0);  // undo: 4 goes again
+  BoardSession b;
+  b.Key(40);
+  b.Click(1, 6, 6);
+  EXPECT_FALSE(b.frm.FontBold()) << "nothing printed yet";
+  b.Char('2');
+  EXPECT_TRUE(b.frm.FontBold());
+  b.Key(46);  // Delete: the board holds no digit
+  EXPECT_TRUE(b.frm.FontBold());
+  b.Char('3');
+  b.Click(1, 8, 2);
+  b.Char('9');
+  b.Click(1, 1, 1);
+  b.Char('4');
+  b.Undo();  // 4 goes again
   for (const auto& [r, c] : {std::pair{6, 6}, std::pair{8, 2}}) {
-    EXPECT_TRUE(frm.IsBoldInk(InkX(c), InkY(r))) << r << "," << c;
+    EXPECT_TRUE(b.frm.IsBoldInk(InkX(c), InkY(r))) << r << "," << c;
     // A bold glyph is one pixel wider than a regular one.
-    EXPECT_TRUE(frm.IsInk(L(c) + 7 + 7, InkY(r))) << r << "," << c;
+    EXPECT_TRUE(b.frm.IsInk(CellLeft(c) + 7 + 7, InkY(r))) << r << "," << c;
   }
-  EXPECT_FALSE(frm.IsInk(InkX(1), InkY(1)));
+  EXPECT_FALSE(b.frm.IsInk(InkX(1), InkY(1)));
 }
 
 // Every repaint prints the digit of the cell it was made for once more on
 // top, so that cell's ink carries two prints and every other digit one.
 TEST(CellDisplay, TheRepaintedCellsDigitIsPrintedTwice) {
-  FakePlatform platform;
-  NuminoSchema schema(platform);
-  RasterSurface frm;
-  schema.Refresh(frm);
-  Type(schema, frm, '1');  // (1, 1)
-  schema.ProcessInput(frm, 0, 39, 0, 0, 0);
-  Type(schema, frm, '2');  // (1, 2), current
-  EXPECT_EQ(frm.PrintCount(InkX(2), InkY(1)), 2);
-  EXPECT_EQ(frm.PrintCount(InkX(1), InkY(1)), 1);
+  BoardSession b;
+  b.Char('1');  // (1, 1)
+  b.Key(39);
+  b.Char('2');  // (1, 2), current
+  EXPECT_EQ(b.frm.PrintCount(InkX(2), InkY(1)), 2);
+  EXPECT_EQ(b.frm.PrintCount(InkX(1), InkY(1)), 1);
 
-  Click(schema, frm, 2, 1, 1);  // rule out 2 in (1, 1): that cell is repainted
-  EXPECT_EQ(frm.PrintCount(InkX(1), InkY(1)), 2);
-  EXPECT_EQ(frm.PrintCount(InkX(2), InkY(1)), 1);
-  EXPECT_TRUE(FrameAt(frm, 1, 2));
+  b.Click(2, 1, 1);  // rule out 2 in (1, 1): that cell is repainted
+  EXPECT_EQ(b.frm.PrintCount(InkX(1), InkY(1)), 2);
+  EXPECT_EQ(b.frm.PrintCount(InkX(2), InkY(1)), 1);
+  EXPECT_EQ(FrameInk(b.frm, 1, 2), kWholeFrame);
 
-  Click(schema, frm, 2, 5, 5);  // an empty cell: no digit printed on top
-  EXPECT_EQ(frm.PrintCount(InkX(1), InkY(1)), 1);
-  EXPECT_EQ(frm.PrintCount(InkX(2), InkY(1)), 1);
+  b.Click(2, 5, 5);  // an empty cell: no digit printed on top
+  EXPECT_EQ(b.frm.PrintCount(InkX(1), InkY(1)), 1);
+  EXPECT_EQ(b.frm.PrintCount(InkX(2), InkY(1)), 1);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include "model/NuminoSchema.h"
 #include "support/FakePlatform.h"
+#include "support/Grids.h"
 #include "support/RasterSurface.h"
 
 namespace numino {
@@ -17,11 +18,7 @@ constexpr const char* kOld = "/home/anna/vecchio.nmo";
 constexpr const char* kNew = "/home/anna/nuovo.nmo";
 const std::vector<bool> kBusyOnOff = {true, false};
 
-std::string EmptyFile() {
-  std::string out;
-  for (int i = 0; i < 9; ++i) out += "000000000\r\n";
-  return out;
-}
+std::string EmptyFile() { return testing::Repeat("000000000\r\n", 9); }
 
 void ExpectDialogBasics(const FileDialogRequest& request, const char* title) {
   EXPECT_EQ(request.title, title);

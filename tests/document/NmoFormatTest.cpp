@@ -7,29 +7,16 @@
 
 #include "model/NuminoSchema.h"
 #include "support/FakePlatform.h"
+#include "support/Grids.h"
 
 namespace numino {
 namespace {
 
 using testing::FakePlatform;
+using testing::GridRows;
+using testing::Repeat;
 
 constexpr const char* kPath = "/home/anna/schema.nmo";
-
-std::string Repeat(const std::string& text, int times) {
-  std::string out;
-  for (int i = 0; i < times; ++i) out += text;
-  return out;
-}
-
-// The grid as nine lines of nine digits, "0" for an empty cell.
-std::string Rows(const NuminoSchema& schema) {
-  std::string out;
-  for (int r = 1; r <= 9; ++r) {
-    for (int c = 1; c <= 9; ++c) out += static_cast<char>('0' + schema.cellValues[r][c]);
-    out += '\n';
-  }
-  return out;
-}
 
 TEST(NmoFormat, AnEmptyGridIsNineLinesOfNineZeros) {
   FakePlatform platform;
@@ -63,7 +50,7 @@ TEST(NmoFormat, SaveThenLoadRestoresTheDigitsAndNothingElse) {
   schema.ToggleUserExclusion(2, 2, 7);
   schema.currentRow = 6;
   schema.currentCol = 3;
-  const std::string saved = Rows(schema);
+  const std::string saved = GridRows(schema.cellValues);
   platform.saveAnswers.push_back(kPath);
   ASSERT_EQ(schema.Save(true), SaveOutcome::Written);
 
@@ -72,7 +59,7 @@ TEST(NmoFormat, SaveThenLoadRestoresTheDigitsAndNothingElse) {
   other.openAnswers.push_back(kPath);
   NuminoSchema loaded(other);
   loaded.Load();
-  EXPECT_EQ(Rows(loaded), saved);
+  EXPECT_EQ(GridRows(loaded.cellValues), saved);
   EXPECT_EQ(loaded.userExclusions, NuminoSchema::Grid{});
   EXPECT_EQ(loaded.currentRow, 1);
   EXPECT_EQ(loaded.currentCol, 1);
@@ -131,7 +118,7 @@ TEST(NmoFormat, WhatTheReaderAccepts) {
     NuminoSchema schema(platform);
     if (row.rows) {
       ASSERT_NO_THROW(schema.Load());
-      EXPECT_EQ(Rows(schema), *row.rows);
+      EXPECT_EQ(GridRows(schema.cellValues), *row.rows);
       EXPECT_EQ(schema.fileName, kPath);
     } else {
       EXPECT_THROW(schema.Load(), FileError);
@@ -163,7 +150,7 @@ TEST(NmoFormat, AHugeFileIsRefusedWithoutBeingReadWhole) {
     NuminoSchema schema(platform);
     if (r.loads) {
       EXPECT_NO_THROW(schema.Load());
-      EXPECT_EQ(Rows(schema), Repeat("123456789\n", 9));
+      EXPECT_EQ(GridRows(schema.cellValues), Repeat("123456789\n", 9));
     } else {
       EXPECT_THROW(schema.Load(), FileError);
     }

@@ -4,17 +4,12 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
-#include <optional>
-#include <string>
-#include <string_view>
 
 #include "model/NuminoSchema.h"
-#include "model/Platform.h"
 
 // What the fuzz targets share: a broken invariant aborts, so that libFuzzer
-// keeps the input that broke it; a platform that answers without asking
-// anybody; and a reader that turns the fuzzer's bytes into values.
+// keeps the input that broke it, and a reader that turns the fuzzer's bytes
+// into values. The platform they run the core on is support/FakePlatform.h.
 namespace numino::fuzz {
 
 [[noreturn]] inline void Fail(const char* condition, const char* file, int line) {
@@ -24,38 +19,6 @@ namespace numino::fuzz {
 
 #define FUZZ_CHECK(condition) \
   ((condition) ? void(0) : ::numino::fuzz::Fail(#condition, __FILE__, __LINE__))
-
-// Message boxes answer OK (Cancel for the save prompt), dialogs pick
-// `chosenFile`, and the only file that exists holds `contents`.
-class QuietPlatform : public Platform {
- public:
-  MessageAnswer MessageBox(std::string_view, std::string_view, MessageStyle style) override {
-    ++messageCount;
-    return style == MessageStyle::YesNoCancelQuestion ? MessageAnswer::Cancel : MessageAnswer::Ok;
-  }
-  std::optional<std::string> SaveFileDialog(const FileDialogRequest&) override {
-    return std::nullopt;
-  }
-  std::optional<std::string> OpenFileDialog(const FileDialogRequest&) override {
-    return chosenFile;
-  }
-  std::string DocumentFolder() override { return "/home/anna"; }
-  void SetBusyPointer(bool busy) override { busyDepth += busy ? 1 : -1; }
-  bool FileExists(const std::string& path) override { return path == chosenFile; }
-  FileStart ReadFileStart(const std::string& path, std::size_t maxBytes) override {
-    if (unreadable || path != chosenFile) throw FileError(path, "il file non si può leggere");
-    return {contents.substr(0, maxBytes), contents.size() <= maxBytes};
-  }
-  void WriteFile(const std::string& path, std::string_view) override {
-    throw FileError(path, "il supporto è protetto da scrittura");
-  }
-
-  std::string chosenFile = "/home/anna/prova.nmo";
-  std::string contents;
-  bool unreadable = false;
-  int busyDepth = 0;  // 0 whenever nothing is being read or written
-  int messageCount = 0;
-};
 
 // Hands out the fuzzer's bytes in order; once they run out, every value
 // is zero.

@@ -12,11 +12,16 @@
 #include "FuzzSupport.h"
 #include "document/NmoFormat.h"
 #include "model/NuminoSchema.h"
+#include "support/FakePlatform.h"
+#include "support/ModelSnapshot.h"
 
 namespace numino::fuzz {
 namespace {
 
 using Grid = NuminoSchema::Grid;
+using testing::FakePlatform;
+
+constexpr const char* kChosen = "/home/anna/prova.nmo";  // what the open dialog picks
 
 struct Reading {
   bool ok = false;
@@ -73,12 +78,6 @@ void MakePreviousDocument(NuminoSchema& schema) {
   schema.currentCol = 8;
 }
 
-bool SameDocument(const NuminoSchema& a, const NuminoSchema& b) {
-  return a.cellValues == b.cellValues && a.userExclusions == b.userExclusions &&
-         a.currentRow == b.currentRow && a.currentCol == b.currentCol && a.fileName == b.fileName &&
-         a.modifiedFlag == b.modifiedFlag && a.historyPos == b.historyPos && a.history == b.history;
-}
-
 void CheckParse(std::string_view bytes, const Reading& expected) {
   const auto whole = nmo::Parse(bytes, true);
   FUZZ_CHECK(std::holds_alternative<Grid>(whole) == expected.ok);
@@ -115,12 +114,13 @@ void CheckWriteBack(const Grid& cells) {
 }
 
 void CheckLoad(std::string_view bytes, const Reading& expected, bool unreadable) {
-  QuietPlatform platform;
-  platform.contents = std::string(bytes);
-  platform.unreadable = unreadable;
+  FakePlatform platform;
+  platform.openDefault = kChosen;
+  platform.files[kChosen] = std::string(bytes);
+  if (unreadable) platform.failingReads[kChosen] = "il file non si può leggere";
   NuminoSchema schema(platform);
   MakePreviousDocument(schema);
-  QuietPlatform spare;
+  FakePlatform spare;
   NuminoSchema before(spare);
   MakePreviousDocument(before);
 
@@ -129,18 +129,18 @@ void CheckLoad(std::string_view bytes, const Reading& expected, bool unreadable)
     schema.Load();
     loaded = true;
   } catch (const FileError& error) {
-    FUZZ_CHECK(error.Path() == platform.chosenFile);
+    FUZZ_CHECK(error.Path() == kChosen);
     FUZZ_CHECK(!error.Reason().empty());
   }
   FUZZ_CHECK(platform.busyDepth == 0);
-  FUZZ_CHECK(platform.messageCount == 0);
+  FUZZ_CHECK(platform.messages.empty());
   FUZZ_CHECK(loaded == (expected.ok && !unreadable));
   if (!loaded) {
-    FUZZ_CHECK(SameDocument(schema, before));
+    FUZZ_CHECK(testing::DocumentDifference(schema, before).empty());
     return;
   }
   FUZZ_CHECK(schema.cellValues == expected.cells);
-  FUZZ_CHECK(schema.fileName == platform.chosenFile);
+  FUZZ_CHECK(schema.fileName == kChosen);
   FUZZ_CHECK(!schema.modifiedFlag);
   FUZZ_CHECK(schema.history.empty() && schema.historyPos == -1);
   FUZZ_CHECK(schema.currentRow == 1 && schema.currentCol == 1);

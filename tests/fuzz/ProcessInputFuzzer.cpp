@@ -13,15 +13,18 @@
 #include <string_view>
 
 #include "FuzzSupport.h"
-#include "PictureCheck.h"
 #include "display/BoardGeometry.h"
 #include "model/NuminoSchema.h"
+#include "support/FakePlatform.h"
+#include "support/ModelSnapshot.h"
 #include "support/RasterSurface.h"
 
 namespace numino::fuzz {
 namespace {
 
 using Grid = NuminoSchema::Grid;
+using testing::FakePlatform;
+using testing::ModelSnapshot;
 using testing::RasterSurface;
 
 // A raster surface that insists that the board is drawn inside the client
@@ -56,24 +59,6 @@ class CheckedSurface : public RasterSurface {
     FUZZ_CHECK(Inside(x1) && Inside(y1) && Inside(x2) && Inside(y2));
   }
 };
-
-// Everything about the puzzle that an input can change.
-struct State {
-  Grid cells{};
-  Grid masks{};
-  std::int16_t row = 0;
-  std::int16_t col = 0;
-  std::ptrdiff_t pos = -1;
-  std::size_t size = 0;
-  bool modified = false;
-
-  friend bool operator==(const State&, const State&) = default;
-};
-
-State Capture(const NuminoSchema& s) {
-  return {s.cellValues, s.userExclusions, s.currentRow,  s.currentCol,
-          s.historyPos, s.history.size(), s.modifiedFlag};
-}
 
 struct Event {
   std::int16_t keyAscii = 0;
@@ -155,13 +140,13 @@ void CheckInvariants(const NuminoSchema& s) {
 
 // What one input must have done, from the table of inputs. Undo and redo
 // are only checked for moving one step; their effect is checked at the end.
-void CheckStep(const State& before, const Event& e, const State& after) {
+void CheckStep(const ModelSnapshot& before, const Event& e, const ModelSnapshot& after) {
   const int R = before.row;
   const int C = before.col;
-  State expected = before;
+  ModelSnapshot expected = before;
   const auto pushed = [&expected] {
     ++expected.pos;
-    expected.size = static_cast<std::size_t>(expected.pos + 1);
+    expected.records = static_cast<std::size_t>(expected.pos + 1);
   };
   if (e.keyAscii != 0) {
     if (e.keyAscii >= '0' && e.keyAscii <= '9') {
@@ -169,10 +154,10 @@ void CheckStep(const State& before, const Event& e, const State& after) {
       expected.modified = true;
       pushed();
     } else if (e.keyAscii == 8 || e.keyAscii == 9) {
-      FUZZ_CHECK(after.size == before.size);
+      FUZZ_CHECK(after.records == before.records);
       if (e.keyAscii == 8) {
         FUZZ_CHECK(after.pos == std::max<std::ptrdiff_t>(before.pos - 1, -1));
-      } else if (before.pos + 1 >= static_cast<std::ptrdiff_t>(before.size)) {
+      } else if (before.pos + 1 >= static_cast<std::ptrdiff_t>(before.records)) {
         FUZZ_CHECK(after.pos == before.pos);
       } else {
         FUZZ_CHECK(after.pos == before.pos || after.pos == before.pos + 1);
@@ -213,7 +198,8 @@ void CheckStep(const State& before, const Event& e, const State& after) {
     const int r = CellAt(e.y);
     const int c = CellAt(e.x);
     if (v != 0 && r >= 1 && c >= 1) {
-      expected.masks[r][c] = static_cast<std::int16_t>(expected.masks[r][c] ^ (1 << (v - 1)));
+      expected.exclusions[r][c] =
+          static_cast<std::int16_t>(expected.exclusions[r][c] ^ (1 << (v - 1)));
       pushed();
     }
   }
@@ -224,13 +210,10 @@ void CheckStep(const State& before, const Event& e, const State& after) {
 // redraw of the same puzzle gives.
 void CheckPicture(const NuminoSchema& s, const RasterSurface& drawn, Platform& platform) {
   NuminoSchema fresh(platform);
-  fresh.cellValues = s.cellValues;
-  fresh.userExclusions = s.userExclusions;
-  fresh.currentRow = s.currentRow;
-  fresh.currentCol = s.currentCol;
+  testing::CopyBoard(s, fresh);
   CheckedSurface redrawn;
   fresh.Refresh(redrawn);
-  FUZZ_CHECK(SamePicture(drawn, redrawn));
+  FUZZ_CHECK(drawn.SamePicture(redrawn));
 }
 
 // A few givens, a few digits ruled out by hand and a current cell, written
@@ -258,23 +241,24 @@ void SetUpStart(NuminoSchema& s, ByteReader& in) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace numino::fuzz;
   ByteReader in(data, size);
-  QuietPlatform platform;
+  FakePlatform platform;
+  platform.record = false;  // nothing here looks at what was shown
   CheckedSurface surface;
   numino::NuminoSchema s(platform);
   SetUpStart(s, in);
   s.Refresh(surface);
   CheckInvariants(s);
-  const State start = Capture(s);
+  const ModelSnapshot start(s);
 
   while (!in.Empty()) {
     const Event e = NextEvent(in);
-    const State before = Capture(s);
+    const ModelSnapshot before(s);
     s.ProcessInput(surface, e.keyAscii, e.keyCode, e.button, e.x, e.y);
     CheckInvariants(s);
-    CheckStep(before, e, Capture(s));
+    CheckStep(before, e, ModelSnapshot(s));
   }
   CheckPicture(s, surface, platform);
-  const State end = Capture(s);
+  const ModelSnapshot end(s);
 
   while (s.historyPos >= 0) {
     const std::ptrdiff_t pos = s.historyPos;
@@ -283,7 +267,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(s.historyPos == pos - 1);
   }
   FUZZ_CHECK(s.cellValues == start.cells);
-  FUZZ_CHECK(s.userExclusions == start.masks);
+  FUZZ_CHECK(s.userExclusions == start.exclusions);
   CheckPicture(s, surface, platform);
 
   // Redoing everything that can be redone brings the end back, when the
@@ -295,10 +279,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (s.historyPos == pos) break;
     FUZZ_CHECK(s.historyPos == pos + 1);
   }
-  const bool nothingUndoneAtEnd = end.pos + 1 == static_cast<std::ptrdiff_t>(end.size);
+  const bool nothingUndoneAtEnd = end.pos + 1 == static_cast<std::ptrdiff_t>(end.records);
   if (nothingUndoneAtEnd && s.historyPos == end.pos) {
     FUZZ_CHECK(s.cellValues == end.cells);
-    FUZZ_CHECK(s.userExclusions == end.masks);
+    FUZZ_CHECK(s.userExclusions == end.exclusions);
   }
   return 0;
 }

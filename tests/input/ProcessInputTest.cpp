@@ -2,40 +2,24 @@
 
 #include <vector>
 
-#include "input/BoardSession.h"
+#include "support/BoardSession.h"
+#include "support/Grids.h"
 
 namespace numino {
 namespace {
 
 using testing::BoardSession;
+using testing::InkX;
+using testing::InkY;
+using testing::MarkColour;
 using testing::RasterSurface;
+using testing::SolvedGrid;
 
 constexpr int kDelete = 46;
 constexpr int kLeft = 37;
 constexpr int kUp = 38;
 constexpr int kRight = 39;
 constexpr int kDown = 40;
-
-std::int16_t Solution(int r, int c) {
-  return static_cast<std::int16_t>(((r - 1) * 3 + (r - 1) / 3 + (c - 1)) % 9 + 1);
-}
-
-void FillSolvedBut(NuminoSchema& schema, int row, int col) {
-  for (int r = 1; r <= 9; ++r) {
-    for (int c = 1; c <= 9; ++c) {
-      schema.cellValues[r][c] = (r == row && c == col) ? 0 : Solution(r, c);
-    }
-  }
-}
-
-// Pixels of the test surface's glyph ink (prints at the grid line + 7, + 3)
-// and of digit d's mark, 3 pixels inside the grid lines on a 6-pixel pitch.
-int InkX(int col) { return 12 + 24 * (col - 1) + 11; }
-int InkY(int row) { return 12 + 24 * (row - 1) + 11; }
-std::uint32_t MarkPixel(const RasterSurface& frm, int row, int col, int d) {
-  return frm.Pixel(12 + 24 * (col - 1) + 3 + 6 * ((d - 1) % 3) + 2,
-                   12 + 24 * (row - 1) + 3 + 6 * ((d - 1) / 3) + 2);
-}
 
 TEST(ProcessInput, ADigitIsStoredRecordedAndDrawn) {
   BoardSession b;
@@ -46,8 +30,8 @@ TEST(ProcessInput, ADigitIsStoredRecordedAndDrawn) {
   EXPECT_TRUE(b.schema.Modified());
   EXPECT_TRUE(b.IsCurrent(2, 3));
   EXPECT_TRUE(b.frm.IsBoldInk(InkX(3), InkY(2)));
-  EXPECT_EQ(MarkPixel(b.frm, 2, 9, 7), RasterSurface::kRed) << "a peer in its row";
-  EXPECT_EQ(MarkPixel(b.frm, 3, 1, 7), RasterSurface::kRed) << "a peer in its box";
+  EXPECT_EQ(MarkColour(b.frm, 2, 9, 7), RasterSurface::kRed) << "a peer in its row";
+  EXPECT_EQ(MarkColour(b.frm, 3, 1, 7), RasterSurface::kRed) << "a peer in its box";
   EXPECT_TRUE(b.platform.messages.empty()) << "the grid is not full";
 }
 
@@ -85,7 +69,8 @@ TEST(ProcessInput, ZeroAndDeleteEmptyTheCellAndAreRecorded) {
 
 TEST(ProcessInput, TheLastDigitOfASolutionIsAnnouncedAndEveryFurtherDigitChecked) {
   BoardSession b;
-  FillSolvedBut(b.schema, 9, 9);
+  b.schema.cellValues = SolvedGrid();
+  b.schema.cellValues[9][9] = 0;
   b.schema.Refresh(b.frm);
   b.Select(9, 9);
   b.Char('8');
@@ -113,7 +98,7 @@ TEST(ProcessInput, TheLastDigitOfASolutionIsAnnouncedAndEveryFurtherDigitChecked
 // check keeps it quiet; a digit typed in the same state is checked.
 TEST(ProcessInput, DeleteNeverChecksTheGrid) {
   BoardSession b;
-  FillSolvedBut(b.schema, 0, 0);
+  b.schema.cellValues = SolvedGrid();
   b.schema.Refresh(b.frm);
   b.schema.SetCurrentCell(b.frm, 0, 0);
   b.Key(kDelete);
@@ -186,10 +171,10 @@ TEST(ProcessInput, RightClickRulesOutTheCurrentDigitInTheClickedCell) {
   b.schema.modifiedFlag = false;
   b.Click(2, 5, 5);
   EXPECT_EQ(b.schema.userExclusions[5][5], 8);
-  EXPECT_EQ(MarkPixel(b.frm, 5, 5, 4), RasterSurface::kBlack);
+  EXPECT_EQ(MarkColour(b.frm, 5, 5, 4), RasterSurface::kBlack);
   b.Click(6, 5, 5);  // right and middle together act as right
   EXPECT_EQ(b.schema.userExclusions[5][5], 0);
-  EXPECT_EQ(MarkPixel(b.frm, 5, 5, 4), RasterSurface::kGreen) << "4 can go there again";
+  EXPECT_EQ(MarkColour(b.frm, 5, 5, 4), RasterSurface::kGreen) << "4 can go there again";
   const std::vector<UndoRecord> expected = {{1, 1, 0, 4}, {5, 5, -1, -9}, {5, 5, -9, -1}};
   EXPECT_EQ(b.schema.history, expected);
   EXPECT_FALSE(b.schema.Modified()) << "exclusions are not part of the document";

@@ -2,12 +2,15 @@
 
 #include <vector>
 
-#include "input/BoardSession.h"
+#include "support/BoardSession.h"
 
 namespace numino {
 namespace {
 
 using testing::BoardSession;
+using testing::InkX;
+using testing::InkY;
+using testing::MarkColour;
 using testing::RasterSurface;
 
 TEST(UndoRedo, ValuesComeBackInTurnWithTheCurrentCellFollowing) {
@@ -56,12 +59,12 @@ TEST(UndoRedo, UndoneValueIsDrawnAndCurrent) {
   b.Undo();
   EXPECT_EQ(b.schema.GetBuffer(2, 3), 5);
   EXPECT_TRUE(b.IsCurrent(2, 3));
-  EXPECT_TRUE(b.frm.IsBoldInk(12 + 24 * 2 + 11, 12 + 24 + 11));
+  EXPECT_TRUE(b.frm.IsBoldInk(InkX(3), InkY(2)));
   b.Select(8, 8);
   b.Undo();
   EXPECT_EQ(b.schema.GetBuffer(2, 3), 0);
   EXPECT_TRUE(b.IsCurrent(2, 3));
-  EXPECT_FALSE(b.frm.IsInk(12 + 24 * 2 + 11, 12 + 24 + 11));
+  EXPECT_FALSE(b.frm.IsInk(InkX(3), InkY(2)));
 }
 
 TEST(UndoRedo, ANewEditAfterUndoDiscardsTheRedo) {
@@ -168,37 +171,32 @@ TEST(UndoRedo, ExclusionsReplayWithoutMovingTheCurrentCell) {
   b.Click(2, 6, 6);  // rule out 8 in (6, 6), a cell holding 3
   b.Select(9, 9);
   b.Select(6, 1);  // back: (6, 1) is current again
-  const int inkX66 = 12 + 24 * 5 + 11;
-  const int inkY6 = 12 + 24 * 5 + 11;
-  const int inkX61 = 12 + 11;
-  ASSERT_EQ(b.frm.PrintCount(inkX66, inkY6), 1);
-  ASSERT_EQ(b.frm.PrintCount(inkX61, inkY6), 2);
+  ASSERT_EQ(b.frm.PrintCount(InkX(6), InkY(6)), 1);
+  ASSERT_EQ(b.frm.PrintCount(InkX(1), InkY(6)), 2);
 
   b.Undo();
   EXPECT_EQ(b.schema.userExclusions[6][6], 0);
   EXPECT_TRUE(b.IsCurrent(6, 1));
-  EXPECT_EQ(b.frm.PrintCount(inkX66, inkY6), 2) << "the repaint was made for (6, 6)";
-  EXPECT_EQ(b.frm.PrintCount(inkX61, inkY6), 1);
+  EXPECT_EQ(b.frm.PrintCount(InkX(6), InkY(6)), 2) << "the repaint was made for (6, 6)";
+  EXPECT_EQ(b.frm.PrintCount(InkX(1), InkY(6)), 1);
 
   b.Select(2, 2);
   b.Select(6, 1);
   b.Redo();
   EXPECT_EQ(b.schema.userExclusions[6][6], 128);
   EXPECT_TRUE(b.IsCurrent(6, 1));
-  EXPECT_EQ(b.frm.PrintCount(inkX66, inkY6), 2);
+  EXPECT_EQ(b.frm.PrintCount(InkX(6), InkY(6)), 2);
 }
 
 TEST(UndoRedo, ExclusionUndoRedrawsTheMarks) {
   BoardSession b;
-  b.Char('4');                            // (1, 1) holds 4
-  b.Click(2, 7, 7);                       // rule out 4 in (7, 7)
-  const int markX = 12 + 24 * 6 + 3 + 2;  // digit 4: left column, middle row
-  const int markY = 12 + 24 * 6 + 9 + 2;
-  EXPECT_EQ(b.frm.Pixel(markX, markY), RasterSurface::kBlack);
+  b.Char('4');       // (1, 1) holds 4
+  b.Click(2, 7, 7);  // rule out 4 in (7, 7)
+  EXPECT_EQ(MarkColour(b.frm, 7, 7, 4), RasterSurface::kBlack);
   b.Undo();
-  EXPECT_EQ(b.frm.Pixel(markX, markY), RasterSurface::kGreen);
+  EXPECT_EQ(MarkColour(b.frm, 7, 7, 4), RasterSurface::kGreen);
   b.Redo();
-  EXPECT_EQ(b.frm.Pixel(markX, markY), RasterSurface::kBlack);
+  EXPECT_EQ(MarkColour(b.frm, 7, 7, 4), RasterSurface::kBlack);
 }
 
 }  // namespace

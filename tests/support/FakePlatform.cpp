@@ -1,42 +1,48 @@
 #include "support/FakePlatform.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace numino::testing {
 
+namespace {
+
+template <typename T>
+T Next(std::vector<T>& queue, const T& otherwise) {
+  if (queue.empty()) return otherwise;
+  T next = std::move(queue.front());
+  queue.erase(queue.begin());
+  return next;
+}
+
+}  // namespace
+
 MessageAnswer FakePlatform::MessageBox(std::string_view text, std::string_view title,
                                        MessageStyle style) {
-  messages.push_back({std::string(text), std::string(title), style});
-  if (messageAnswers.empty()) {
-    return style == MessageStyle::YesNoCancelQuestion ? MessageAnswer::Cancel : MessageAnswer::Ok;
-  }
-  const MessageAnswer answer = messageAnswers.front();
-  messageAnswers.pop_front();
-  return answer;
+  if (record) messages.push_back({std::string(text), std::string(title), style});
+  return Next(messageAnswers, style == MessageStyle::YesNoCancelQuestion ? MessageAnswer::Cancel
+                                                                         : MessageAnswer::Ok);
 }
 
 std::optional<std::string> FakePlatform::SaveFileDialog(const FileDialogRequest& request) {
-  saveRequests.push_back(request);
-  if (saveAnswers.empty()) return std::nullopt;
-  auto answer = saveAnswers.front();
-  saveAnswers.pop_front();
-  return answer;
+  if (record) saveRequests.push_back(request);
+  return Next(saveAnswers, saveDefault);
 }
 
 std::optional<std::string> FakePlatform::OpenFileDialog(const FileDialogRequest& request) {
-  openRequests.push_back(request);
-  if (openAnswers.empty()) return std::nullopt;
-  auto answer = openAnswers.front();
-  openAnswers.pop_front();
-  return answer;
+  if (record) openRequests.push_back(request);
+  return Next(openAnswers, openDefault);
 }
 
-void FakePlatform::SetBusyPointer(bool busy) { busyChanges.push_back(busy); }
+void FakePlatform::SetBusyPointer(bool busy) {
+  busyDepth += busy ? 1 : -1;
+  if (record) busyChanges.push_back(busy);
+}
 
 bool FakePlatform::FileExists(const std::string& path) { return files.count(path) != 0; }
 
 FileStart FakePlatform::ReadFileStart(const std::string& path, std::size_t maxBytes) {
-  readLimits.push_back(maxBytes);
+  if (record) readLimits.push_back(maxBytes);
   if (const auto failing = failingReads.find(path); failing != failingReads.end()) {
     throw FileError(path, failing->second);
   }
@@ -47,11 +53,11 @@ FileStart FakePlatform::ReadFileStart(const std::string& path, std::size_t maxBy
 }
 
 void FakePlatform::WriteFile(const std::string& path, std::string_view bytes) {
-  writes.push_back(path);
+  if (record) writes.push_back(path);
   if (const auto failing = failingWrites.find(path); failing != failingWrites.end()) {
     throw FileError(path, failing->second);
   }
-  files[path] = std::string(bytes);
+  files[path].assign(bytes);
 }
 
 }  // namespace numino::testing

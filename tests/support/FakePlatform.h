@@ -1,6 +1,5 @@
 #pragma once
 
-#include <deque>
 #include <map>
 #include <optional>
 #include <string>
@@ -10,9 +9,11 @@
 
 namespace numino::testing {
 
-// A scripted platform: message boxes and file dialogs answer from queues
-// (OK / cancel when a queue is empty), everything shown is recorded, and
-// files live in memory, with failures that a test can inject.
+// A scripted platform for the tests, the fuzzers and the benchmarks: message
+// boxes and file dialogs answer from queues, everything shown is recorded,
+// and files live in memory, with failures that a test can inject. Left to
+// itself it asks nobody: a box answers OK (Cancel for the save prompt) and a
+// dialog with an empty queue gives its standing answer, cancel unless set.
 class FakePlatform : public Platform {
  public:
   struct Message {
@@ -31,16 +32,23 @@ class FakePlatform : public Platform {
   FileStart ReadFileStart(const std::string& path, std::size_t maxBytes) override;
   void WriteFile(const std::string& path, std::string_view bytes) override;
 
-  // Script.
-  std::deque<MessageAnswer> messageAnswers;            // empty: Ok, or Cancel for 35
-  std::deque<std::optional<std::string>> saveAnswers;  // empty: cancel
-  std::deque<std::optional<std::string>> openAnswers;  // empty: cancel
+  // Script. The queues answer front first. They are vectors, not deques: an
+  // empty vector allocates nothing, and a fuzzer makes two platforms an input.
+  std::vector<MessageAnswer> messageAnswers;            // empty: Ok, or Cancel for 35
+  std::vector<std::optional<std::string>> saveAnswers;  // empty: saveDefault
+  std::vector<std::optional<std::string>> openAnswers;  // empty: openDefault
+  std::optional<std::string> saveDefault;               // nothing: cancel
+  std::optional<std::string> openDefault;
   std::string documentFolder = "/home/anna";
   std::map<std::string, std::string> files;          // path -> contents
   std::map<std::string, std::string> failingWrites;  // path -> reason
   std::map<std::string, std::string> failingReads;   // path -> reason
+  // Off: the vectors below stay empty, so that the millions of calls of a
+  // fuzzer's or a benchmark's run neither pile up nor cost time.
+  bool record = true;
 
   // Record.
+  int busyDepth = 0;  // 0 whenever nothing is being read or written
   std::vector<Message> messages;
   std::vector<FileDialogRequest> saveRequests;
   std::vector<FileDialogRequest> openRequests;

@@ -72,4 +72,12 @@ void RasterSurface::Print(int x, int y, std::string_view text) {
   }
 }
 
+bool RasterSurface::SamePicture(const RasterSurface& other) const {
+  const auto look = [](std::uint32_t pixel) { return (pixel & kInk) != 0 ? kInk : pixel; };
+  for (std::size_t i = 0; i < pixels_.size(); ++i) {
+    if (look(pixels_[i]) != look(other.pixels_[i])) return false;
+  }
+  return true;
+}
+
 }  // namespace numino::testing

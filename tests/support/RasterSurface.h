@@ -52,6 +52,9 @@ class RasterSurface : public DrawingSurface {
   bool IsBoldInk(int x, int y) const { return (Pixel(x, y) & kBoldInk) != 0; }
   bool FontBold() const { return bold_; }
   bool operator==(const RasterSurface& other) const { return pixels_ == other.pixels_; }
+  // The same, leaving out how many times a digit was printed over itself and
+  // in which weight: repaints and a full redraw differ there by design.
+  bool SamePicture(const RasterSurface& other) const;
 
   // The requested outer window size, and how often each primitive ran.
   int windowWidth = 0;

@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QPalette>
 #include <map>
 #include <set>
 #include <sstream>
@@ -14,13 +13,17 @@
 #include <vector>
 
 #include "model/NuminoSchema.h"
-#include "support/FakePlatform.h"
+#include "support/BoardSession.h"
+#include "support/ModelSnapshot.h"
+#include "support/QtTestSupport.h"
 #include "ui/BoardFont.h"
 #include "ui/QImageSurface.h"
 
 namespace {
 
 using numino::NuminoSchema;
+using numino::testing::CellLeft;
+using numino::testing::CellTop;
 
 constexpr QRgb kWhite = 0xFFFFFFFF;  // palette Base: board and cell background
 constexpr QRgb kBlack = 0xFF000000;  // palette ButtonText: lines, frame, digits
@@ -30,20 +33,11 @@ constexpr QRgb kGreen = 0xFF00FF00;
 
 const std::set<int> kGridLines = {12, 36, 60, 84, 85, 108, 132, 156, 157, 180, 204, 228};
 
-QPalette TestPalette() {
-  QPalette palette;
-  palette.setColor(QPalette::Base, kWhite);
-  palette.setColor(QPalette::ButtonText, kBlack);
-  palette.setColor(QPalette::Window, kGrey);
-  return palette;
-}
-
-int CellLeft(int col) { return 12 + 24 * (col - 1); }
-int CellTop(int row) { return 12 + 24 * (row - 1); }
-
 // A schema drawing on a 240 x 240 surface, driven the way the window drives it.
 struct Board {
-  explicit Board(qreal ratio = 1) : surface(QSize(240, 240), ratio, TestPalette(), BoardFont()) {}
+  explicit Board(qreal ratio = 1)
+      : surface(QSize(240, 240), ratio, numino::testing::BoardPalette(kWhite, kBlack, kGrey),
+                BoardFont()) {}
 
   const QImage& Image() { return surface.Image(); }
   QRgb At(int x, int y) { return Image().pixel(x, y); }
@@ -325,10 +319,7 @@ TEST(BoardImage, RepaintingOnlyChangedCellsMatchesAFullRedraw) {
       board.Run(r.script);
 
       Board fresh(ratio);
-      fresh.schema.cellValues = board.schema.cellValues;
-      fresh.schema.userExclusions = board.schema.userExclusions;
-      fresh.schema.currentRow = board.schema.currentRow;
-      fresh.schema.currentCol = board.schema.currentCol;
+      numino::testing::CopyBoard(board.schema, fresh.schema);
       fresh.schema.Refresh(fresh.surface);
 
       const QImage& got = board.Image();

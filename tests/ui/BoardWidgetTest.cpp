@@ -15,9 +15,9 @@
 #include <string>
 #include <vector>
 
-#include "WindowTestSupport.h"
 #include "display/BoardColours.h"
 #include "support/FakePlatform.h"
+#include "support/QtTestSupport.h"
 #include "ui/frmNumino.h"
 
 namespace {

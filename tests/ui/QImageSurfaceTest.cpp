@@ -4,10 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <QFontMetrics>
-#include <QPalette>
 #include <functional>
 
 #include "display/BoardColours.h"
+#include "support/QtTestSupport.h"
 #include "ui/BoardFont.h"
 #include "ui/QImageSurface.h"
 
@@ -23,16 +23,10 @@ const QRgb kBase = qRgb(250, 250, 210);
 const QRgb kButtonText = qRgb(16, 32, 48);
 const QRgb kWindow = qRgb(160, 160, 160);
 
-QPalette DistinctPalette() {
-  QPalette palette;
-  palette.setColor(QPalette::Base, kBase);
-  palette.setColor(QPalette::ButtonText, kButtonText);
-  palette.setColor(QPalette::Window, kWindow);
-  return palette;
-}
-
 struct Surface {
-  explicit Surface(qreal ratio = 1) : s(QSize(240, 240), ratio, DistinctPalette(), BoardFont()) {
+  explicit Surface(qreal ratio = 1)
+      : s(QSize(240, 240), ratio, numino::testing::BoardPalette(kBase, kButtonText, kWindow),
+          BoardFont()) {
     s.Clear();
     s.TakeDirtyRect();
   }

@@ -2,9 +2,7 @@
 
 #include <QAbstractButton>
 #include <QDialogButtonBox>
-#include <QFile>
 #include <QFileDialog>
-#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSaveFile>
@@ -13,36 +11,26 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/fsuid.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <string>
 
-#include "WindowTestSupport.h"
+#include "support/QtTestSupport.h"
+#include "support/Unprivileged.h"
 
 namespace {
 
 using numino::FileError;
 using numino::MessageAnswer;
 using numino::MessageStyle;
+using numino::testing::AsUnprivilegedUser;
+using numino::testing::Get;
+using numino::testing::Put;
 using numino::testing::WhenModal;
 
 std::string Path(const QTemporaryDir& dir, const char* name) {
   return dir.filePath(QString::fromLatin1(name)).toStdString();
-}
-
-void Put(const std::string& path, const std::string& bytes) {
-  QFile file(QString::fromStdString(path));
-  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-  file.write(bytes.data(), static_cast<qint64>(bytes.size()));
-}
-
-std::string Get(const std::string& path) {
-  QFile file(QString::fromStdString(path));
-  if (!file.open(QIODevice::ReadOnly)) return "<missing>";
-  return file.readAll().toStdString();
 }
 
 // The reason a FileError gives, or "<none>" when nothing was thrown.
@@ -55,21 +43,6 @@ std::string ReasonOf(Call call) {
   }
   return "<none>";
 }
-
-// For root, permissions bind only after giving up the file-system rights
-// of root; this does so for as long as it lives.
-class AsUnprivilegedUser {
- public:
-  AsUnprivilegedUser() : root_(geteuid() == 0) {
-    if (root_) setfsuid(65534);
-  }
-  ~AsUnprivilegedUser() {
-    if (root_) setfsuid(0);
-  }
-
- private:
-  bool root_;
-};
 
 TEST(QtPlatformFiles, WriteThenReadBack) {
   QTemporaryDir dir;
@@ -332,12 +305,7 @@ void AnswerFileDialog(DialogSeen& seen, QString name) {
     if (name.isEmpty()) {
       dialog->reject();
     } else {
-      auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-      QApplication::setActiveWindow(dialog);
-      edit->setFocus();
-      edit->selectAll();
-      QTest::keyClicks(edit, name);  // typed, as the user would
-      QTest::keyClick(edit, Qt::Key_Return);
+      numino::testing::TypeFileName(*dialog, name);
     }
     return true;
   });

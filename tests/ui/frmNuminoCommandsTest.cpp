@@ -1,4 +1,3 @@
-#include <QAction>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -8,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "WindowTestSupport.h"
 #include "support/FakePlatform.h"
+#include "support/QtTestSupport.h"
 #include "ui/frmNumino.h"
 
 namespace {
@@ -17,20 +16,11 @@ namespace {
 using numino::MessageAnswer;
 using numino::MessageStyle;
 using numino::testing::FakePlatform;
+using numino::testing::kPippoFile;
+using numino::testing::Trigger;
 
 const std::string kPippo = "/home/anna/pippo.nmo";
 const std::string kNuovo = "/home/anna/nuovo.nmo";
-
-// A document with 5 in row 1, column 1, and 9 in row 9, column 9.
-const std::string kPippoFile =
-    "500000000\r\n000000000\r\n000000000\r\n000000000\r\n000000000\r\n"
-    "000000000\r\n000000000\r\n000000000\r\n000000009\r\n";
-
-void Trigger(frmNumino& window, const char* name) {
-  auto* action = window.findChild<QAction*>(QString::fromLatin1(name));
-  ASSERT_NE(action, nullptr) << name;
-  action->trigger();
-}
 
 // The window with a fresh record of what the platform showed.
 struct Session {

@@ -2,13 +2,10 @@
 // the real dialogs and boxes: whatever is cancelled, the document, its file,
 // the title and the files on disk stay as they were.
 #include <QAbstractButton>
-#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QFileDialog>
-#include <QLineEdit>
 #include <QMessageBox>
 #include <QPointer>
 #include <QTemporaryDir>
@@ -21,11 +18,15 @@
 #include <string>
 #include <vector>
 
+#include "support/QtTestSupport.h"
 #include "ui/QtPlatform.h"
 #include "ui/frmNumino.h"
 
 namespace {
 
+using numino::testing::Get;
+using numino::testing::Put;
+using numino::testing::Trigger;
 using Step = std::function<void(QWidget*)>;
 
 // Hands the modal windows, as they come up one after the other, to the
@@ -91,13 +92,7 @@ Step TypeName(QString name) {
   return [name](QWidget* modal) {
     auto* dialog = qobject_cast<QFileDialog*>(modal);
     ASSERT_NE(dialog, nullptr) << modal->windowTitle().toStdString();
-    auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-    ASSERT_NE(edit, nullptr);
-    QApplication::setActiveWindow(dialog);
-    edit->setFocus();
-    edit->selectAll();
-    QTest::keyClicks(edit, name);
-    QTest::keyClick(edit, Qt::Key_Return);
+    numino::testing::TypeFileName(*dialog, name);
   };
 }
 
@@ -117,28 +112,8 @@ Step Seen(std::vector<std::string>& seen, Step then) {
   };
 }
 
-void Trigger(frmNumino& window, const char* name) {
-  auto* action = window.findChild<QAction*>(QString::fromLatin1(name));
-  ASSERT_NE(action, nullptr) << name;
-  action->trigger();
-}
-
-std::string Get(const QString& path) {
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) return "<missing>";
-  return file.readAll().toStdString();
-}
-
-void Put(const QString& path, const std::string& bytes) {
-  QFile file(path);
-  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-  file.write(bytes.data(), static_cast<qint64>(bytes.size()));
-}
-
 std::string Grid(char first) {
-  std::string out = std::string(1, first) + "00000000\r\n";
-  for (int i = 0; i < 8; ++i) out += "000000000\r\n";
-  return out;
+  return std::string(1, first) + "00000000\r\n" + numino::testing::Repeat("000000000\r\n", 8);
 }
 
 // The window shown, on pippo.nmo opened through the real dialog, with an
@@ -161,7 +136,7 @@ class RealDialogs : public ::testing::Test {
   void ExpectUntouched() {
     EXPECT_TRUE(window.isVisible());
     EXPECT_EQ(window.windowTitle(), QStringLiteral("Numino - pippo"));
-    EXPECT_EQ(window.Schema().fileName, pippo.toStdString());
+    EXPECT_EQ(window.Schema().fileName, pippo);
     EXPECT_EQ(window.Schema().cellValues[4][4], 7);
     EXPECT_TRUE(window.Schema().Modified());
     EXPECT_EQ(Get(pippo), Grid('5'));
@@ -170,8 +145,8 @@ class RealDialogs : public ::testing::Test {
   }
 
   QTemporaryDir dir;
-  QString pippo = dir.filePath(QStringLiteral("pippo.nmo"));
-  QString altro = dir.filePath(QStringLiteral("altro.nmo"));
+  std::string pippo = dir.filePath(QStringLiteral("pippo.nmo")).toStdString();
+  std::string altro = dir.filePath(QStringLiteral("altro.nmo")).toStdString();
   QtPlatform platform{dir.path()};
   frmNumino window{platform, QStringLiteral("Numino")};
 };

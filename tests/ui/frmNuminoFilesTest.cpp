@@ -4,7 +4,6 @@
 // in one Italian message that names the file and the reason, with nothing
 // of the open document lost. The dialogs and message boxes are answered
 // from a script; the file access is the program's own.
-#include <QAction>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -23,6 +22,8 @@
 #include <string>
 #include <vector>
 
+#include "support/QtTestSupport.h"
+#include "support/Unprivileged.h"
 #include "ui/QtPlatform.h"
 #include "ui/frmNumino.h"
 
@@ -31,6 +32,12 @@ namespace {
 using numino::FileDialogRequest;
 using numino::MessageAnswer;
 using numino::MessageStyle;
+using numino::testing::AsUnprivilegedUser;
+using numino::testing::Get;
+using numino::testing::kPippoFile;
+using numino::testing::Put;
+using numino::testing::Repeat;
+using numino::testing::Trigger;
 
 // The shipped file access, with the dialogs and boxes answered from queues
 // (an empty queue cancels, or answers No or OK) and every box recorded.
@@ -81,59 +88,6 @@ class ScriptedPlatform : public QtPlatform {
     return chosen;
   }
 };
-
-// Root may read and write anything; permissions bind only for another
-// user. While it lives, the test runs as "nobody" (real, effective and file
-// system ids alike, since Qt asks access(), which looks at the real ones),
-// keeping root's as the saved ids to come back to. Other users are
-// bound by permissions already and change nothing.
-class AsUnprivilegedUser {
- public:
-  AsUnprivilegedUser() : root_(geteuid() == 0) {
-    if (!root_) return;
-    EXPECT_EQ(setresgid(kNobody, kNobody, 0), 0);
-    EXPECT_EQ(setresuid(kNobody, kNobody, 0), 0);
-  }
-  ~AsUnprivilegedUser() {
-    if (!root_) return;
-    EXPECT_EQ(setresuid(0, 0, 0), 0);
-    EXPECT_EQ(setresgid(0, 0, 0), 0);
-  }
-  AsUnprivilegedUser(const AsUnprivilegedUser&) = delete;
-  AsUnprivilegedUser& operator=(const AsUnprivilegedUser&) = delete;
-
- private:
-  static constexpr uid_t kNobody = 65534;
-  bool root_;
-};
-
-std::string Repeat(const std::string& text, int times) {
-  std::string out;
-  for (int i = 0; i < times; ++i) out += text;
-  return out;
-}
-
-// pippo.nmo: 5 in row 1, column 1, and 9 in row 9, column 9.
-const std::string kPippoFile = "500000000\r\n" + Repeat("000000000\r\n", 7) + "000000009\r\n";
-
-void Put(const std::string& path, const std::string& bytes) {
-  QFile file(QString::fromStdString(path));
-  ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << path;
-  ASSERT_EQ(file.write(bytes.data(), static_cast<qint64>(bytes.size())),
-            static_cast<qint64>(bytes.size()));
-}
-
-std::string Get(const std::string& path) {
-  QFile file(QString::fromStdString(path));
-  if (!file.open(QIODevice::ReadOnly)) return "<missing>";
-  return file.readAll().toStdString();
-}
-
-void Trigger(frmNumino& window, const char* name) {
-  auto* action = window.findChild<QAction*>(QString::fromLatin1(name));
-  ASSERT_NE(action, nullptr) << name;
-  action->trigger();
-}
 
 // A temporary folder that another user may enter and write in, with the
 // window on a document opened from pippo.nmo there and then changed:

@@ -15,14 +15,16 @@
 #include <string>
 #include <vector>
 
-#include "WindowTestSupport.h"
 #include "support/FakePlatform.h"
+#include "support/ModelSnapshot.h"
+#include "support/QtTestSupport.h"
 #include "ui/frmNumino.h"
 
 namespace {
 
 using numino::NuminoSchema;
 using numino::testing::FakePlatform;
+using numino::testing::ModelSnapshot;
 using numino::testing::ShowActive;
 
 // Cell (r, c) spans 24 pixels from 12 + 24 (c - 1) across and
@@ -43,25 +45,6 @@ QString TextOf(int key, Qt::KeyboardModifiers modifiers) {
   }
   return c;
 }
-
-// Everything about the puzzle that input can change.
-struct State {
-  NuminoSchema::Grid values, exclusions;
-  int row, col;
-  std::size_t records;
-  std::ptrdiff_t applied;
-  bool modified;
-
-  explicit State(const NuminoSchema& s)
-      : values(s.cellValues),
-        exclusions(s.userExclusions),
-        row(s.currentRow),
-        col(s.currentCol),
-        records(s.history.size()),
-        applied(s.historyPos),
-        modified(s.modifiedFlag) {}
-  bool operator==(const State&) const = default;
-};
 
 // The window shown and active, on a puzzle with 7 in the current cell
 // (5, 5) and the 7 ruled out by hand in (9, 9). Any message box that
@@ -85,9 +68,9 @@ class StrayInput : public ::testing::Test {
   }
 
   // Nothing changed and nothing opened; the board still has the keys.
-  void ExpectNothingHappened(const State& before, const std::string& what) {
+  void ExpectNothingHappened(const ModelSnapshot& before, const std::string& what) {
     SCOPED_TRACE(what);
-    EXPECT_TRUE(State(schema) == before);
+    EXPECT_TRUE(ModelSnapshot(schema) == before);
     EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
     EXPECT_EQ(boxes, 0);
     EXPECT_TRUE(platform.messages.empty());
@@ -142,7 +125,7 @@ TEST_F(StrayInput, KeysThePuzzleDoesNotUseChangeNothing) {
       Qt::AltModifier,     Qt::MetaModifier,
       Qt::KeypadModifier,
   };
-  const State before(schema);
+  const ModelSnapshot before(schema);
   int pressed = 0;
   for (const Range& range : ranges) {
     for (int key = range.first; key <= range.last; ++key) {
@@ -153,7 +136,7 @@ TEST_F(StrayInput, KeysThePuzzleDoesNotUseChangeNothing) {
         QTest::sendKeyEvent(QTest::Click, static_cast<QWidget*>(nullptr), static_cast<Qt::Key>(key),
                             TextOf(key, modifiers), modifiers);
         ++pressed;
-        if (State(schema) == before && QApplication::activePopupWidget() == nullptr &&
+        if (ModelSnapshot(schema) == before && QApplication::activePopupWidget() == nullptr &&
             board.hasFocus()) {
           continue;
         }
@@ -187,7 +170,7 @@ TEST_F(StrayInput, ClicksOffTheCellsAndIgnoredButtonsChangeNothing) {
       {Qt::BackButton, CellMiddle(1, 1), "a side button on a cell"},
       {Qt::ForwardButton, CellMiddle(9, 9), "the other side button"},
   };
-  const State before(schema);
+  const ModelSnapshot before(schema);
   for (const Row& r : rows) {
     QTest::mousePress(&board, r.button, {}, CellMiddle(3, 3));
     QTest::mouseRelease(&board, r.button, {}, r.at);
@@ -207,7 +190,7 @@ void DoubleClick(QWidget* widget, Qt::MouseButton button, QPoint at) {
 }
 
 TEST_F(StrayInput, DoubleClicksActTwice) {
-  const State before(schema);
+  const ModelSnapshot before(schema);
   DoubleClick(&board, Qt::RightButton, CellMiddle(8, 1));
   EXPECT_EQ(schema.userExclusions[8][1], 0) << "ruled out, then admitted again";
   EXPECT_EQ(schema.history.size(), before.records + 2);
@@ -221,7 +204,7 @@ TEST_F(StrayInput, DoubleClicksActTwice) {
 TEST_F(StrayInput, MenuBarClicksLeaveTheKeysWithTheBoard) {
   QMenuBar* bar = window.menuBar();
   auto* file = window.findChild<QMenu*>(QStringLiteral("mnuFile"));
-  const State before(schema);
+  const ModelSnapshot before(schema);
 
   QTest::mouseClick(bar, Qt::LeftButton, {}, QPoint(bar->width() - 5, bar->height() / 2));
   ExpectNothingHappened(before, "a click on the empty part of the menu bar");
@@ -231,7 +214,7 @@ TEST_F(StrayInput, MenuBarClicksLeaveTheKeysWithTheBoard) {
   ASSERT_TRUE(QTest::qWaitFor([file] { return file->isVisible(); }, 2000));
   QTest::keyClick(file, Qt::Key_Escape);
   ASSERT_TRUE(QTest::qWaitFor([file] { return !file->isVisible(); }, 2000));
-  EXPECT_TRUE(State(schema) == before) << "opening and closing a menu changes nothing";
+  EXPECT_TRUE(ModelSnapshot(schema) == before) << "opening and closing a menu changes nothing";
 
   QTest::keyClick(static_cast<QWidget*>(nullptr), Qt::Key_3);
   EXPECT_EQ(schema.cellValues[5][5], 3) << "the next digit goes to the current cell";

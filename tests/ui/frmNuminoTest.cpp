@@ -7,8 +7,8 @@
 
 #include <gtest/gtest.h>
 
-#include "WindowTestSupport.h"
 #include "support/FakePlatform.h"
+#include "support/QtTestSupport.h"
 
 namespace {
 

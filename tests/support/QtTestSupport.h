@@ -1,0 +1,107 @@
+#pragma once
+
+#include <QAction>
+#include <QApplication>
+#include <QFile>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QPalette>
+#include <QTest>
+#include <QTimer>
+#include <QWidget>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "support/Grids.h"
+#include "ui/BoardWidget.h"
+
+// What the tests of the Qt side share.
+namespace numino::testing {
+
+// Shows a top-level widget, waits until it is the active window and gives
+// the focus to the given child.
+inline bool ShowActive(QWidget& window, QWidget& focus) {
+  window.show();
+  QApplication::setActiveWindow(&window);
+  window.activateWindow();
+  if (!QTest::qWaitForWindowActive(&window)) return false;
+  focus.setFocus();
+  return focus.hasFocus();
+}
+
+// Runs `step` on the next modal dialog as soon as it is open, so that a
+// test can look at a dialog that blocks in exec() and then close it. Gives
+// up after five seconds.
+inline void WhenModal(std::function<void(QWidget*)> step) {
+  auto* timer = new QTimer(qApp);
+  timer->setInterval(5);
+  auto tries = std::make_shared<int>(0);
+  QObject::connect(timer, &QTimer::timeout, timer, [timer, step, tries] {
+    QWidget* modal = QApplication::activeModalWidget();
+    if ((!modal || !modal->isVisible()) && ++*tries < 1000) return;
+    timer->stop();
+    timer->deleteLater();
+    if (modal) step(modal);
+  });
+  timer->start();
+}
+
+// Types a name into a file dialog's name field, as the user would, and
+// presses Return.
+inline void TypeFileName(QFileDialog& dialog, const QString& name) {
+  auto* edit = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+  ASSERT_NE(edit, nullptr);
+  QApplication::setActiveWindow(&dialog);
+  edit->setFocus();
+  edit->selectAll();
+  QTest::keyClicks(edit, name);
+  QTest::keyClick(edit, Qt::Key_Return);
+}
+
+// Runs the window's menu command of that object name.
+inline void Trigger(QWidget& window, const char* name) {
+  auto* action = window.findChild<QAction*>(QString::fromLatin1(name));
+  ASSERT_NE(action, nullptr) << name;
+  action->trigger();
+}
+
+// The palette roles the board draws with: the cells, the lines and digits,
+// and the margin round the board.
+inline QPalette BoardPalette(QColor base, QColor buttonText, QColor window) {
+  QPalette palette;
+  palette.setColor(QPalette::Base, base);
+  palette.setColor(QPalette::ButtonText, buttonText);
+  palette.setColor(QPalette::Window, window);
+  return palette;
+}
+
+// The pixel at (x, y) of the board image, in the board's own pixels.
+inline QColor BoardPixel(BoardWidget& board, int x, int y) {
+  const QImage& image = board.Surface().Image();
+  const qreal ratio = image.devicePixelRatio();
+  return image.pixelColor(qRound(x * ratio), qRound(y * ratio));
+}
+
+// The document the window tests open as pippo.nmo: 5 in row 1, column 1,
+// and 9 in row 9, column 9.
+inline const std::string kPippoFile =
+    "500000000\r\n" + Repeat("000000000\r\n", 7) + "000000009\r\n";
+
+// Writes a file whole, and reads one back ("<missing>" when it cannot).
+inline void Put(const std::string& path, const std::string& bytes) {
+  QFile file(QString::fromStdString(path));
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << path;
+  ASSERT_EQ(file.write(bytes.data(), static_cast<qint64>(bytes.size())),
+            static_cast<qint64>(bytes.size()));
+}
+inline std::string Get(const std::string& path) {
+  QFile file(QString::fromStdString(path));
+  if (!file.open(QIODevice::ReadOnly)) return "<missing>";
+  return file.readAll().toStdString();
+}
+
+}  // namespace numino::testing

@@ -186,10 +186,8 @@ double Contrast(const QColor& a, const QColor& b) {
 // before the palette changes, so the new colours must reach it through the
 // redraw that the change brings.
 TEST(BoardWidgetTheme, HandMarksShowOnLightAndDarkPalettes) {
-  QPalette dark = QApplication::style()->standardPalette();
-  dark.setColor(QPalette::Base, QColor(36, 36, 36));
-  dark.setColor(QPalette::ButtonText, QColor(230, 230, 230));
-  dark.setColor(QPalette::Window, QColor(48, 48, 48));
+  const QPalette dark =
+      numino::testing::BoardPalette(QColor(36, 36, 36), QColor(230, 230, 230), QColor(48, 48, 48));
   struct Row {
     const char* why;
     QPalette palette;
@@ -214,8 +212,8 @@ TEST(BoardWidgetTheme, HandMarksShowOnLightAndDarkPalettes) {
     board.setPalette(r.palette);
 
     const QColor mark = numino::testing::BoardPixel(board, 119, 120);
-    const QColor cell =
-        numino::testing::BoardPixel(board, 112, 112);  // where digit 1's mark is not
+    // Where the mark of digit 1 would be.
+    const QColor cell = numino::testing::BoardPixel(board, 112, 112);
     EXPECT_EQ(cell, r.palette.color(QPalette::Base));
     if (r.exactly) {
       EXPECT_EQ(mark, *r.exactly);

@@ -198,27 +198,6 @@ TEST(Load, CancellingTheDialogChangesNothing) {
   EXPECT_TRUE(d.platform.busyChanges.empty());
 }
 
-// The file named on the command line or dropped on the window is read
-// without a dialog, by the same rules.
-TEST(Load, LoadFileReadsTheNamedFileWithoutADialog) {
-  Document d;
-  d.Named();
-  d.schema.ToggleUserExclusion(2, 2, 3);
-  d.platform.files[kNew] = EmptyFile();
-  d.platform.files[kNew][12] = '4';  // row 2, column 2
-  d.schema.LoadFile(kNew);
-  EXPECT_TRUE(d.platform.openRequests.empty());
-  EXPECT_TRUE(d.platform.messages.empty());
-  EXPECT_EQ(d.platform.readLimits.size(), 1u);
-  EXPECT_EQ(d.schema.fileName, kNew);
-  EXPECT_EQ(d.schema.GetBuffer(1, 1), 0);
-  EXPECT_EQ(d.schema.GetBuffer(2, 2), 4);
-  EXPECT_EQ(d.schema.userExclusions[2][2], 0);
-  EXPECT_FALSE(d.schema.Modified());
-  EXPECT_FALSE(d.schema.CanUndo());
-  EXPECT_EQ(d.platform.busyChanges, kBusyOnOff);
-}
-
 // Nothing is installed until the whole file has parsed: a failed load
 // leaves the open document exactly as it was.
 TEST(Load, AFailedLoadLeavesTheDocumentAsItWas) {

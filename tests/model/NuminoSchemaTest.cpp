@@ -43,37 +43,6 @@ TEST(NuminoSchema, ResetEmptiesAModifiedNamedDocument) {
   ExpectEmptyDocument(schema);
 }
 
-// A pasted puzzle is a new document typed in by hand: nothing of the old
-// one stays, and it is modified because no file holds it.
-TEST(NuminoSchema, NewFromGridIsAModifiedUnnamedDocumentWithoutHistory) {
-  FakePlatform platform;
-  NuminoSchema schema(platform);
-  schema.SetBuffer(3, 4, 7, false);
-  schema.ToggleUserExclusion(5, 5, 2);
-  schema.fileName = "/home/anna/pippo.nmo";
-  schema.currentRow = 6;
-  schema.currentCol = 2;
-  schema.modifiedFlag = false;
-  NuminoSchema::Grid pasted{};
-  pasted[1][1] = 5;
-  pasted[9][9] = 9;
-  pasted[0][4] = 3;  // outside the grid: not taken
-
-  schema.NewFromGrid(pasted);
-
-  NuminoSchema::Grid expected{};
-  expected[1][1] = 5;
-  expected[9][9] = 9;
-  EXPECT_EQ(schema.cellValues, expected);
-  EXPECT_EQ(schema.userExclusions, NuminoSchema::Grid{});
-  EXPECT_EQ(schema.currentRow, 1);
-  EXPECT_EQ(schema.currentCol, 1);
-  EXPECT_EQ(schema.fileName, "");
-  EXPECT_TRUE(schema.Modified());
-  EXPECT_FALSE(schema.CanUndo());
-  EXPECT_FALSE(schema.CanRedo());
-}
-
 TEST(GetBuffer, OffTheGridReadsZero) {
   FakePlatform platform;
   NuminoSchema schema(platform);

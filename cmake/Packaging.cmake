@@ -34,5 +34,8 @@ The user interface is in Italian.")
 # translations installed.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation2, qt6-translations-l10n")
+# No maintainer scripts: the menu entry, the .nmo type and the icons go to
+# folders that desktop-file-utils, shared-mime-info and the icon theme watch
+# with dpkg triggers, and those update their caches on install and removal.
 
 include(CPack)

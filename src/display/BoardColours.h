@@ -9,15 +9,17 @@ namespace numino {
 
 inline constexpr Colour kRed = Colour::Direct(255);      // 0x0000FF
 inline constexpr Colour kGreen = Colour::Direct(65280);  // 0x00FF00
-inline constexpr Colour kBlack = Colour::Direct(0);      // 0x000000
 
 // System colours 5 (window background) and 18 (button text) follow the
-// desktop's theme. The ink draws the grid lines, the frame and the digits.
+// desktop's theme. The ink draws the grid lines, the frame, the digits and
+// the hand marks; on the usual light theme it is black.
 inline constexpr Colour kBoardBackground = Colour::System(Colour::kWindowBackground);
 inline constexpr Colour kBoardInk = Colour::System(Colour::kButtonText);
 
 inline constexpr Colour kHighlight = kGreen;  // the current digit can still go in this cell
 inline constexpr Colour kPeerMark = kRed;     // a digit ruled out by the cell's peers
-inline constexpr Colour kHandMark = kBlack;   // a digit ruled out by hand
+// A digit ruled out by hand. In the ink rather than in black, so that it
+// shows on a dark theme too.
+inline constexpr Colour kHandMark = kBoardInk;
 
 }  // namespace numino

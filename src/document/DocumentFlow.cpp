@@ -82,8 +82,6 @@ SaveOutcome NuminoSchema::Save(bool askName) {
   return SaveOutcome::Written;
 }
 
-// Nothing is installed until the whole file has parsed, so a bad file leaves
-// the open document, its name and its history untouched.
 void NuminoSchema::Load() {
   FileDialogRequest request;
   request.title = kOpenTitle;
@@ -91,21 +89,27 @@ void NuminoSchema::Load() {
   request.existingFilesOnly = true;
   const std::optional<std::string> chosen = platform_.OpenFileDialog(request);
   if (!chosen || chosen->empty()) return;
-  if (RefuseLongName(platform_, *chosen, kOpenTitle)) return;
+  LoadFile(*chosen);
+}
+
+// Nothing is installed until the whole file has parsed, so a bad file leaves
+// the open document, its name and its history untouched.
+void NuminoSchema::LoadFile(const std::string& path) {
+  if (RefuseLongName(platform_, path, kOpenTitle)) return;
 
   std::variant<Grid, nmo::ParseError> parsed;
   FileStamp read;
   {
     BusyPointer busy(platform_);
-    const FileStart start = platform_.ReadFileStart(*chosen, nmo::kReadLimit);
+    const FileStart start = platform_.ReadFileStart(path, nmo::kReadLimit);
     parsed = nmo::Parse(start.bytes, start.wholeFile);
     read = start.stamp;
   }
   if (const auto* error = std::get_if<nmo::ParseError>(&parsed)) {
-    throw FileError(*chosen, error->reason);
+    throw FileError(path, error->reason);
   }
   Reset();
-  fileName = *chosen;
+  fileName = path;
   fileStamp = read;
   cellValues = std::get<Grid>(parsed);
   modifiedFlag = false;

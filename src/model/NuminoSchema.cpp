@@ -29,6 +29,14 @@ void NuminoSchema::Reset() {
   ClearHistory();
 }
 
+void NuminoSchema::NewFromGrid(const Grid& cells) {
+  Reset();
+  for (std::int16_t row = 1; row <= kSize; ++row) {
+    for (std::int16_t col = 1; col <= kSize; ++col) cellValues[row][col] = cells[row][col];
+  }
+  modifiedFlag = true;
+}
+
 std::int16_t NuminoSchema::GetBuffer(std::int16_t row, std::int16_t col) const {
   return IsOnGrid(row, col) ? cellValues[row][col] : std::int16_t{0};
 }

@@ -41,6 +41,10 @@ class NuminoSchema {
 
   // --- model/ ---
   void Reset();
+  // A new, unnamed document holding cells, as if they had been typed into an
+  // emptied grid: no hand exclusions, the current cell at (1, 1), an empty
+  // history, and modified, since nothing on disk holds it yet.
+  void NewFromGrid(const Grid& cells);
   // The cell's digit, 0 for an empty cell or a cell off the grid.
   std::int16_t GetBuffer(std::int16_t row, std::int16_t col) const;
   // Stores i (unchecked) and marks the document modified. Unless undoing,
@@ -88,9 +92,14 @@ class NuminoSchema {
   // opened or saved; No cancels. Throws FileError when the file cannot be written; the
   // document then keeps its old name and stays modified.
   SaveOutcome Save(bool askName);
-  // Asks for a file and reads it. Throws FileError when the file cannot be
-  // read or is not a valid document; the document is then left untouched.
+  // Asks for a file and reads it with LoadFile.
   void Load();
+  // Reads the document at path (UTF-8, absolute), by the same rules as a file
+  // chosen in the dialog: a name too long is refused with a message, and a
+  // file that cannot be read or is not a valid document throws FileError.
+  // Either way the document is then left untouched. On success the document
+  // takes the path as its name and is unmodified, with an empty history.
+  void LoadFile(const std::string& path);
 
   // The document. Fields are public so that tests and the document code can
   // set up and inspect any state; the window only uses the operations.

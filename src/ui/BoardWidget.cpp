@@ -61,6 +61,16 @@ void BoardWidget::paintEvent(QPaintEvent* event) {
 }
 
 void BoardWidget::keyPressEvent(QKeyEvent* event) {
+  if (event->matches(QKeySequence::Copy)) {
+    event->accept();
+    emit CopyRequested();
+    return;
+  }
+  if (event->matches(QKeySequence::Paste)) {
+    event->accept();
+    emit PasteRequested();
+    return;
+  }
   const RoutedKey key = MapKey(event->key(), event->text());
   if (key.keyCode == 0 && key.keyAscii == 0) {
     QWidget::keyPressEvent(event);

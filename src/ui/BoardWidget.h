@@ -26,10 +26,16 @@ class BoardWidget : public QWidget {
   void ShowDrawing();
 
  signals:
-  // Exactly one signal per event; the window hands each to ProcessInput.
+  // Exactly one signal per event; the window hands each of the first three
+  // to ProcessInput.
   void KeyDown(std::int16_t keyCode);
   void KeyPress(std::int16_t keyAscii);
   void MouseUp(std::int16_t button, int x, int y);
+  // The platform's copy and paste keys (Ctrl+C and Ctrl+V, and their
+  // alternatives such as Ctrl+Insert and Shift+Insert). They act on the
+  // clipboard, not on the puzzle, and never reach ProcessInput.
+  void CopyRequested();
+  void PasteRequested();
   // The screen's pixel ratio or the desktop's colours changed and the image
   // was made anew, blank: the board has to be drawn again.
   void ImageRemade();

@@ -1,15 +1,27 @@
-// The main window: its menus, the File commands and the save question.
+// The main window: its menus, the File commands and the save question, and
+// the ways in without a menu item: a file to open, a dropped file, copy and
+// paste.
 
 #include "ui/frmNumino.h"
 
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDragEnterEvent>
+#include <QDragMoveEvent>
+#include <QDropEvent>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QLayout>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
+#include <QUrl>
+
+#include <optional>
 
 #include "document/DocumentTexts.h"
+#include "document/PastedGrid.h"
 #include "ui/Application.h"
 #include "ui/BoardWidget.h"
 #include "ui/QtPlatform.h"
@@ -29,6 +41,23 @@ const char* const kAboutText =
     "\r\n"
     "Gli sviluppatori di Numino, 2026\r\n"
     "file:///usr/share/doc/numino/README.md";
+
+// Accepts a drag that carries exactly one local file, and returns that
+// file; refuses any other. The file is only read, so the drag is taken as a
+// copy (or else a link), never as a move: after a move the program it came
+// from would delete the file.
+std::optional<QString> TakeFileDrag(QDropEvent* event) {
+  const QList<QUrl> urls = event->mimeData() ? event->mimeData()->urls() : QList<QUrl>();
+  const Qt::DropActions possible = event->possibleActions();
+  if (urls.size() != 1 || !urls.front().isLocalFile() ||
+      !(possible & (Qt::CopyAction | Qt::LinkAction))) {
+    event->ignore();
+    return std::nullopt;
+  }
+  event->setDropAction((possible & Qt::CopyAction) ? Qt::CopyAction : Qt::LinkAction);
+  event->accept();
+  return urls.front().toLocalFile();
+}
 
 }  // namespace
 
@@ -51,7 +80,10 @@ frmNumino::frmNumino(numino::Platform& platform, QString programName, QWidget* p
           [this](std::int16_t keyAscii) { Route(keyAscii, 0, 0, 0, 0); });
   connect(board_, &BoardWidget::MouseUp, this,
           [this](std::int16_t button, int x, int y) { Route(0, 0, button, x, y); });
+  connect(board_, &BoardWidget::CopyRequested, this, &frmNumino::CopyGrid);
+  connect(board_, &BoardWidget::PasteRequested, this, &frmNumino::PasteGrid);
   connect(board_, &BoardWidget::ImageRemade, this, &frmNumino::RefreshBoard);
+  setAcceptDrops(true);
   board_->setFocus();
 
   Form_Load();
@@ -149,16 +181,54 @@ void frmNumino::mnuNuovo_Click() {
   RefreshBoard();
 }
 
-// After a failed read the document is as it was; the title and the board
-// are brought up to date whatever happened.
 void frmNumino::mnuApri_Click() {
   if (QuerySaveChanges() == SavePrompt::Cancelled) return;
+  ReadDocument([this] { schema_->Load(); });
+}
+
+// After a failed read the document is as it was; the title and the board
+// are brought up to date whatever happened.
+void frmNumino::ReadDocument(const std::function<void()>& read) {
   try {
-    schema_->Load();
+    read();
   } catch (const FileError& error) {
     platform_.MessageBox(numino::document::CannotOpenMessage(error), numino::document::kOpenTitle,
                          MessageStyle::OkExclamation);
   }
+  UpdateTitle();
+  RefreshBoard();
+}
+
+void frmNumino::OpenDocument(const QString& path) {
+  ReadDocument([this, &path] { schema_->LoadFile(path.toStdString()); });
+}
+
+void frmNumino::OpenDroppedFile(const QString& path) {
+  if (QuerySaveChanges() == SavePrompt::Cancelled) return;
+  OpenDocument(path);
+}
+
+void frmNumino::CopyGrid() {
+  QGuiApplication::clipboard()->setText(
+      QString::fromStdString(numino::FormatCopiedGrid(schema_->cellValues)));
+}
+
+// The text is parsed before anything is asked: a clipboard without a puzzle
+// must not cost the user a save prompt. A text longer than the limit in
+// UTF-16 is longer in UTF-8 too, so it is refused before being converted.
+void frmNumino::PasteGrid() {
+  const QString text = QGuiApplication::clipboard()->text();
+  std::optional<numino::NuminoSchema::Grid> grid;
+  if (static_cast<std::size_t>(text.size()) <= numino::kPasteLimit) {
+    grid = numino::ParsePastedGrid(text.toStdString());
+  }
+  if (!grid) {
+    platform_.MessageBox(numino::kPasteRefusedText, numino::kPasteRefusedTitle,
+                         numino::kPasteRefusedStyle);
+    return;
+  }
+  if (QuerySaveChanges() == SavePrompt::Cancelled) return;
+  schema_->NewFromGrid(*grid);
   UpdateTitle();
   RefreshBoard();
 }
@@ -171,6 +241,20 @@ void frmNumino::mnuEsci_Click() { close(); }
 
 void frmNumino::mnuInfo_Click() {
   platform_.MessageBox(kAboutText, kAboutTitle, MessageStyle::OkInformation);
+}
+
+void frmNumino::dragEnterEvent(QDragEnterEvent* event) { TakeFileDrag(event); }
+
+void frmNumino::dragMoveEvent(QDragMoveEvent* event) { TakeFileDrag(event); }
+
+// The file is opened once the drop has been answered: the program that the
+// file was dragged from waits for that answer, and the save prompt could
+// keep it waiting for as long as the user likes.
+void frmNumino::dropEvent(QDropEvent* event) {
+  const std::optional<QString> file = TakeFileDrag(event);
+  if (!file) return;
+  QMetaObject::invokeMethod(
+      this, [this, path = *file] { OpenDroppedFile(path); }, Qt::QueuedConnection);
 }
 
 void frmNumino::closeEvent(QCloseEvent* event) {

@@ -3,6 +3,7 @@
 #include <QMainWindow>
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 #include "model/NuminoSchema.h"
@@ -38,14 +39,36 @@ class frmNumino : public QMainWindow {
   void mnuEsci_Click();
   void mnuInfo_Click();
 
+  // Reads the document at path (absolute) as "Apri..." reads the file chosen
+  // in its dialog, with the same limits and messages, but without the dialog
+  // and without asking to save: for the file named on the command line, when
+  // nothing can be lost yet.
+  void OpenDocument(const QString& path);
+  // "Apri..." with the file already chosen: asks to save the changes first.
+  void OpenDroppedFile(const QString& path);
+  // Ctrl+C on the board: the grid as text, nine lines of nine digits.
+  void CopyGrid();
+  // Ctrl+V on the board: a puzzle in the clipboard's text becomes a new,
+  // unnamed, modified document, after asking to save the changes; any other
+  // text is refused with a message and changes nothing.
+  void PasteGrid();
+
  protected:
   // Form_Unload: every request to close comes here.
   void closeEvent(QCloseEvent* event) override;
+  // Exactly one local file may be dropped on the window; the drag of
+  // anything else is refused, so the pointer shows that nothing would happen.
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dragMoveEvent(QDragMoveEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
  private:
   void BuildMenus();
   void Form_Load();
   void UpdateTitle();
+  // Runs read (Load or LoadFile), tells a failed read to the user, then
+  // brings the title and the board up to date.
+  void ReadDocument(const std::function<void()>& read);
   void RefreshBoard();
   void Route(std::int16_t keyAscii, std::int16_t keyCode, std::int16_t button, int x, int y);
   // How the question whether to save the changes ended. The commands go on

@@ -1,8 +1,12 @@
 // Starts the program: the application, the platform services and the one window.
 
 #include <QApplication>
+#include <QDir>
+
+#include <cstdio>
 
 #include "ui/Application.h"
+#include "ui/CommandLine.h"
 #include "ui/QtPlatform.h"
 #include "ui/frmNumino.h"
 
@@ -11,11 +15,25 @@ int main(int argc, char** argv) {
   QGuiApplication::setHighDpiScaleFactorRoundingPolicy(Qt::HighDpiScaleFactorRoundingPolicy::Round);
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Numino"));
-  SetUpApplication(app);
+  QApplication::setApplicationVersion(QStringLiteral(NUMINO_VERSION));
+  SetUpApplication(app);  // first, so that Qt's words in --help are Italian too
+
+  // QApplication has taken its own options out of the arguments by now.
+  const CommandLine commandLine = ParseCommandLine(QApplication::arguments(), QDir::current());
+  if (commandLine.helpWithQtOptions) ShowHelpWithQtOptions(QApplication::arguments());
+  if (commandLine.exitCode >= 0) {
+    std::fputs(qPrintable(commandLine.output), stdout);
+    if (!commandLine.error.isEmpty()) std::fprintf(stderr, "%s\n", qPrintable(commandLine.error));
+    return commandLine.exitCode;
+  }
 
   QtPlatform platform;
   frmNumino window(platform);
   platform.SetOwner(&window);
   window.show();
+  // Only once the window is up, so that a message about the file has a
+  // window to belong to. A file that cannot be opened leaves the empty,
+  // unnamed document, and the program goes on.
+  if (commandLine.file) window.OpenDocument(*commandLine.file);
   return QApplication::exec();
 }

@@ -102,7 +102,10 @@ void LiteralBoard::DrawCell(std::int16_t row, std::int16_t col) {
   }
   for (std::int16_t d = 1; d <= 9; ++d) {
     DrawMark(d, m, row, col, Colour::Direct(255));
-    if (user != 0) DrawMark(d, user, row, col, Colour::Direct(0));
+    // A deliberate mend: the old program drew hand marks in black
+    // (Colour::Direct(0)), which a dark theme hides. They take the ink, system
+    // colour 18, which is black on the usual light theme.
+    if (user != 0) DrawMark(d, user, row, col, kButtonText);
   }
 }
 

@@ -15,9 +15,11 @@ namespace numino::testing {
 // only for model operations that draw nothing (GetBuffer, SetBuffer,
 // GetExclusionMask, ToggleUserExclusion).
 //
-// One deliberate difference from the old program: when no cell becomes
+// Two deliberate differences from the old program: when no cell becomes
 // current, the repaint runs after the current cell is cleared, so that no
-// cell stays green for a digit that is no longer current.
+// cell stays green for a digit that is no longer current; and hand marks are
+// drawn in the ink (system colour 18) instead of black, so that a dark theme
+// does not hide them.
 class LiteralBoard {
  public:
   LiteralBoard(NuminoSchema& schema, DrawingSurface& frm) : schema_(schema), frm_(frm) {}

@@ -55,17 +55,28 @@ check_tree() {
   local desktop=$usr/share/applications/numino.desktop
   [ -f "$desktop" ] || return 0
   desktop-file-validate "$desktop" || fail "the installed desktop file does not validate"
-  # The menu entry starts the installed program with the installed icon. The
-  # program takes no command line, so the entry claims no document type: a
-  # file manager would hand it a file it does not open.
-  local key
+  # The menu entry starts the installed program with the installed icon, and
+  # claims the document type that numino.xml declares: a file manager then
+  # starts Numino with the file, which Numino opens (one file, as %f says).
+  local key type
   key() { sed -n "s/^$1=//p" "$desktop"; }
-  [ "$(key Exec)" = Numino ] || fail "Exec does not start Numino alone: $(key Exec)"
+  type=$(sed -n 's/.*<mime-type type="\([^"]*\)".*/\1/p' "$usr/share/mime/packages/numino.xml")
+  [ "$type" = application/x-numino-document ] || fail "numino.xml declares the type \"$type\""
+  [ "$(key Exec)" = "Numino %f" ] || fail "Exec does not start Numino with one file (%f): $(key Exec)"
   [ "$(key Icon)" = numino ] || fail "Icon is not the installed icon name numino: $(key Icon)"
-  [ -z "$(key MimeType)" ] || fail "MimeType=$(key MimeType) but Numino opens no file it is given"
+  [ "$(key MimeType)" = "$type;" ] || fail "MimeType=$(key MimeType) instead of the declared $type;"
+  grep -qx "    <mediatype>$type</mediatype>" "$usr/share/metainfo/numino.metainfo.xml" ||
+    fail "numino.metainfo.xml does not provide the mediatype $type"
   # validate-tree also finds the desktop file the metainfo file launches.
   appstreamcli validate-tree --no-net --strict --override=cid-desktopapp-is-not-rdns=pedantic \
     "$root" >&2 || fail "appstreamcli validate-tree rejects the installed tree"
+
+  # What the desktop's trigger does on installation: the cache it writes
+  # names Numino as a program for the type. Last, as it adds a file.
+  update-desktop-database "$usr/share/applications" ||
+    fail "update-desktop-database failed"
+  grep -qx "$type=\(.*;\)\?numino.desktop;.*" "$usr/share/applications/mimeinfo.cache" 2>/dev/null ||
+    fail "mimeinfo.cache does not list numino.desktop for $type"
 }
 
 case "${1:-}" in
@@ -94,6 +105,7 @@ case "${1:-}" in
       "$db/application/x-numino-document.xml" 2>/dev/null || fail "no Italian comment \"Documento NMO\""
     ;;
   install)
+    need update-desktop-database desktop-file-utils
     fresh "$3"
     DESTDIR=$3/root cmake --install "$2" --prefix /usr --component numino >"$3/install.log" ||
       { cat "$3/install.log" >&2; fail "cmake --install failed"; }
@@ -101,6 +113,7 @@ case "${1:-}" in
     ;;
   deb)
     need dpkg-shlibdeps dpkg-dev
+    need update-desktop-database desktop-file-utils
     fresh "$3"
     cpack -G DEB --config "$2/CPackConfig.cmake" -B "$3" >"$3/cpack.log" 2>&1 ||
       { cat "$3/cpack.log" >&2; fail "cpack failed"; }
@@ -120,6 +133,13 @@ case "${1:-}" in
       for p in fonts-liberation2 qt6-translations-l10n libqt6widgets6; do
         grep -qx "$p" <<<"$depends" || fail "Depends lacks $p: $(dpkg-deb -f "$deb" Depends)"
       done
+      # The package has no maintainer scripts: the menu entry, the document
+      # type and the icons lie in the folders whose packages (desktop-file-
+      # utils, shared-mime-info, the icon theme) watch them with triggers and
+      # update their caches on install and removal.
+      control=$(dpkg-deb --ctrl-tarfile "$deb" | tar -t | sed 's|^\./||' | grep -v '^$' | LC_ALL=C sort)
+      [ "$control" = "$(printf 'control\nmd5sums')" ] ||
+        fail "the control part holds more than control and md5sums: $(tr "\n" " " <<<"$control")"
     fi
     ;;
   *)

@@ -9,6 +9,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -37,6 +40,8 @@ class BoardWidgetTest : public ::testing::Test {
     QObject::connect(board, &BoardWidget::KeyPress, [this](std::int16_t code) {
       events.push_back("char " + std::to_string(code));
     });
+    QObject::connect(board, &BoardWidget::CopyRequested, [this] { events.push_back("copy"); });
+    QObject::connect(board, &BoardWidget::PasteRequested, [this] { events.push_back("paste"); });
     QObject::connect(board, &BoardWidget::MouseUp, [this](std::int16_t button, int x, int y) {
       events.push_back("up " + std::to_string(button) + " " + std::to_string(x) + "," +
                        std::to_string(y));
@@ -68,6 +73,10 @@ TEST_F(BoardWidgetTest, KeysGiveOneKeyDownThenOneCharacter) {
       {Qt::Key_Tab, {}, {"down 9", "char 9"}, "Tab reaches the board, focus stays"},
       {Qt::Key_Backtab, Qt::ShiftModifier, {"down 9", "char 9"}, "so does Shift+Tab"},
       {Qt::Key_Shift, {}, {}, "a modifier alone gives nothing"},
+      {Qt::Key_C, Qt::ControlModifier, {"copy"}, "Ctrl+C copies, and reaches no puzzle input"},
+      {Qt::Key_V, Qt::ControlModifier, {"paste"}, "Ctrl+V pastes, and reaches no puzzle input"},
+      {Qt::Key_Insert, Qt::ShiftModifier, {"paste"}, "the platform's other paste key"},
+      {Qt::Key_V, {}, {"down 86", "char 118"}, "V alone is still a key like any other"},
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.reason);
@@ -158,6 +167,61 @@ TEST_F(BoardWidgetTest, NewScreenRatioMakesANewImageAndAsksForARedraw) {
 }  // namespace
 
 namespace {
+
+// WCAG 2 contrast ratio of two colours, from their relative luminance.
+double Contrast(const QColor& a, const QColor& b) {
+  const auto luminance = [](const QColor& c) {
+    const auto linear = [](double v) {
+      return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF()) + 0.0722 * linear(c.blueF());
+  };
+  const double la = luminance(a), lb = luminance(b);
+  return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// Hand marks were drawn in black, which a dark theme hid. They take the ink
+// of the lines and digits now: black on the standard light palette, where
+// every pixel stays as it was, and light on a dark one. The mark is drawn
+// before the palette changes, so the new colours must reach it through the
+// redraw that the change brings.
+TEST(BoardWidgetTheme, HandMarksShowOnLightAndDarkPalettes) {
+  const QPalette dark =
+      numino::testing::BoardPalette(QColor(36, 36, 36), QColor(230, 230, 230), QColor(48, 48, 48));
+  struct Row {
+    const char* why;
+    QPalette palette;
+    std::optional<QColor> exactly;  // else: contrast with the cell of at least 3 : 1
+  };
+  const Row rows[] = {
+      {"standard light palette: black, as always", QApplication::style()->standardPalette(),
+       QColor(0, 0, 0)},
+      {"dark palette: light on dark", dark, std::nullopt},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.why);
+    QApplication::setPalette(QApplication::style()->standardPalette());
+    numino::testing::FakePlatform platform;
+    frmNumino window(platform);
+    BoardWidget& board = window.Board();
+    // 5 ruled out by hand in cell (5, 5): its mark is the middle one of the
+    // 3 x 3 marks of 6 pixels that start 3 pixels inside the cell's grid
+    // lines at 108, so it covers 117..122 both ways.
+    window.Schema().userExclusions[5][5] = 1 << 4;
+    window.Schema().Refresh(board.Surface());
+    board.setPalette(r.palette);
+
+    const QColor mark = numino::testing::BoardPixel(board, 119, 120);
+    // Where the mark of digit 1 would be.
+    const QColor cell = numino::testing::BoardPixel(board, 112, 112);
+    EXPECT_EQ(cell, r.palette.color(QPalette::Base));
+    if (r.exactly) {
+      EXPECT_EQ(mark, *r.exactly);
+    } else {
+      EXPECT_GE(Contrast(mark, cell), 3.0) << mark.name().toStdString();
+    }
+  }
+}
 
 // A theme change used to leave the board in the old colours until the
 // program was started again.

@@ -2,6 +2,7 @@
 // few it acts on, with any modifiers, clicks off the cells, the buttons it
 // ignores, and the menu bar. Double clicks act twice, as two releases.
 #include <QApplication>
+#include <QKeySequence>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
@@ -85,8 +86,19 @@ class StrayInput : public ::testing::Test {
   int boxes = 0;
 };
 
+// Whether the key is one of the platform's copy or paste keys (Ctrl+C,
+// Shift+Insert...), which act on the clipboard; compared as
+// QKeyEvent::matches compares, without the keypad modifier.
+bool IsClipboardKey(int key, Qt::KeyboardModifiers modifiers) {
+  const QKeySequence pressed(
+      QKeyCombination(modifiers & ~Qt::KeypadModifier, static_cast<Qt::Key>(key)));
+  return QKeySequence::keyBindings(QKeySequence::Copy).contains(pressed) ||
+         QKeySequence::keyBindings(QKeySequence::Paste).contains(pressed);
+}
+
 // Every key Qt names, with every modifier, other than the ones the puzzle
-// acts on: the digits, Delete, the arrows, Backspace and Tab. The keys go
+// acts on: the digits, Delete, the arrows, Backspace and Tab, and the copy
+// and paste keys, tested with the clipboard. The keys go
 // where the application sends them (the focus or an open menu), so that
 // menu shortcuts take part. Alt with F or ? opens a menu and is left out.
 // Several thousand keys: the test shows only the first that did something.
@@ -120,6 +132,7 @@ TEST_F(StrayInput, KeysThePuzzleDoesNotUseChangeNothing) {
       if (used.count(key)) continue;
       for (const Qt::KeyboardModifiers modifiers : modifierSets) {
         if (modifiers == Qt::AltModifier && (key == Qt::Key_F || key == Qt::Key_Question)) continue;
+        if (IsClipboardKey(key, modifiers)) continue;
         QTest::sendKeyEvent(QTest::Click, static_cast<QWidget*>(nullptr), static_cast<Qt::Key>(key),
                             TextOf(key, modifiers), modifiers);
         ++pressed;

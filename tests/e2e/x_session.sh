@@ -1,0 +1,218 @@
+# shellcheck shell=bash
+# What the end-to-end scripts share: a private X server, the built program
+# started on it with a home and desktop folders of its own, and xdotool and
+# screenshot helpers to drive it and look at it. Sourced, not run:
+#
+#   source x_session.sh
+#   x_session_start PROGRAM         # skips (77) or fails without the tools
+#   start_program [ARGS...]         # sets numino_pid
+#
+# There is no window manager on the private server, so nothing hands the
+# keyboard focus back to the main window when a dialog closes: the scripts
+# give it back themselves, as the window manager would.
+
+readonly kSkip=77
+readonly kBoardSide=240  # the board widget, margin included; the window's bottom square
+readonly kCellPitch=24
+readonly kBoardOrigin=12
+# shellcheck disable=SC2034  # for the probes of the scripts that source this
+readonly kBlack=0,0,0 kWhite=255,255,255 kGreen=0,255,0 kRed=255,0,0
+
+in_ci() { [ -n "${CI:-}" ] && [ "${CI}" != "false" ]; }
+
+program=
+tmp=
+xvfb_pid=
+numino_pid=
+keep=
+cleanup() {
+  [ -n "$numino_pid" ] && kill "$numino_pid" 2>/dev/null
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+  wait 2>/dev/null
+  [ -n "$tmp" ] || return
+  if [ -n "$keep" ]; then
+    echo "The screen, the program's output and its files are kept in $tmp" >&2
+  else
+    rm -rf "$tmp"
+  fi
+}
+
+fail() {
+  echo "FAIL: $*" >&2
+  keep=1
+  if [ -n "${DISPLAY:-}" ] && [ -n "$xvfb_pid" ] && kill -0 "$xvfb_pid" 2>/dev/null; then
+    xwd -root -silent -out "$tmp/failure.xwd" 2>/dev/null &&
+      convert "xwd:$tmp/failure.xwd" "$tmp/failure.png" 2>/dev/null
+  fi
+  if [ -s "$tmp/numino.log" ]; then
+    echo "--- the program's output:" >&2
+    tail -n 40 "$tmp/numino.log" >&2
+  fi
+  exit 1
+}
+
+# The processes the next step relies on are still there.
+check_alive() {
+  kill -0 "$xvfb_pid" 2>/dev/null || { cat "$tmp/xvfb.log" >&2; fail "the X server has died"; }
+  if [ -n "$numino_pid" ] && ! kill -0 "$numino_pid" 2>/dev/null; then
+    wait "$numino_pid"
+    fail "the program ended unexpectedly, with status $?"
+  fi
+}
+
+now_ms() { echo $((${EPOCHREALTIME/./} / 1000)); }
+
+# wait_for SECONDS WHAT COMMAND...: runs COMMAND every 50 ms until it
+# succeeds; fails naming WHAT after SECONDS.
+wait_for() {
+  local seconds=$1 what=$2
+  shift 2
+  local deadline=$(($(now_ms) + seconds * 1000))
+  until "$@"; do
+    check_alive
+    [ "$(now_ms)" -lt "$deadline" ] || fail "waited ${seconds} s for $what"
+    sleep 0.05
+  done
+}
+
+# x_session_start PROGRAM: the tools, a folder for the run, and a private X
+# server on a display number it picks itself.
+x_session_start() {
+  program=$1
+  local missing=() tool
+  for tool in Xvfb xdotool xwd convert; do
+    command -v "$tool" >/dev/null 2>&1 || missing+=("$tool")
+  done
+  if [ ${#missing[@]} -gt 0 ]; then
+    if in_ci; then
+      echo "FAIL: needed to drive the program on an X server, not installed: ${missing[*]}" >&2
+      exit 1
+    fi
+    echo "SKIPPED: not installed: ${missing[*]} (packages xvfb xdotool x11-apps imagemagick)"
+    exit $kSkip
+  fi
+  [ -x "$program" ] || { echo "FAIL: no program at $program" >&2; exit 1; }
+
+  tmp=$(mktemp -d "${TMPDIR:-/tmp}/numino-e2e.XXXXXX") || exit 1
+  trap cleanup EXIT
+
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset \
+    3>"$tmp/display" >"$tmp/xvfb.log" 2>&1 &
+  xvfb_pid=$!
+  wait_for 30 "the X server to start" test -s "$tmp/display"
+  DISPLAY=":$(head -n 1 "$tmp/display")"
+  export DISPLAY
+  mkdir -p "$tmp/home" "$tmp/config" "$tmp/data" "$tmp/cache" "$tmp/runtime" "$tmp/docs"
+  chmod 700 "$tmp/runtime"
+}
+
+# start_program [ARGS...]: the program, with a home and desktop folders of
+# its own. The session bus named here does not exist: without any, the D-Bus
+# library would try to start one for the X display, which would outlive the
+# test.
+start_program() {
+  env -u SESSION_MANAGER -u QT_SCALE_FACTOR -u QT_SCREEN_SCALE_FACTORS -u QT_STYLE_OVERRIDE \
+    -u QT_FONT_DPI DBUS_SESSION_BUS_ADDRESS="unix:path=$tmp/runtime/no-bus" \
+    HOME="$tmp/home" XDG_CONFIG_HOME="$tmp/config" XDG_DATA_HOME="$tmp/data" \
+    XDG_CACHE_HOME="$tmp/cache" XDG_RUNTIME_DIR="$tmp/runtime" QT_QPA_PLATFORM=xcb \
+    "$program" "$@" >"$tmp/numino.log" 2>&1 &
+  numino_pid=$!
+}
+
+# visible_windows NAME_REGEX: the ids of the visible windows so named.
+visible_windows() { xdotool search --onlyvisible --name "$1" 2>/dev/null; }
+has_window() { [ -n "$(visible_windows "$1")" ]; }
+title_is() { [ "$(xdotool getwindowname "$1" 2>/dev/null)" = "$2" ]; }
+
+# locate_board WINDOW: the window is the menu bar above the board widget:
+# exactly as wide as the board, which is its bottom square. Sets board_x
+# and board_y, the board's top-left corner on the screen.
+locate_board() {
+  # shellcheck disable=SC2034  # xdotool names them all
+  local X Y WIDTH HEIGHT SCREEN WINDOW
+  eval "$(xdotool getwindowgeometry --shell "$1")"
+  [ "$WIDTH" -eq $kBoardSide ] || fail "the window is $WIDTH pixels wide, not $kBoardSide"
+  [ "$HEIGHT" -gt $kBoardSide ] || fail "the window is $HEIGHT pixels high: no room for a menu bar"
+  board_x=$X
+  board_y=$((Y + HEIGHT - kBoardSide))
+}
+
+# Screen position of a pixel given in board-widget pixels.
+screen_x() { echo $((board_x + $1)); }
+screen_y() { echo $((board_y + $1)); }
+# The middle of the cell in row or column N, in board-widget pixels.
+cell_middle() { echo $((kBoardOrigin + ($1 - 1) * kCellPitch + kCellPitch / 2)); }
+
+focus() {
+  timeout 10 xdotool windowfocus --sync "$1" || fail "could not give the keyboard focus to window $1"
+}
+keys() { xdotool key --delay 20 "$@" || fail "xdotool could not press $*"; }
+# click BUTTON X Y, in board-widget pixels.
+click() {
+  xdotool mousemove --sync "$(screen_x "$2")" "$(screen_y "$3")" click "$1" ||
+    fail "xdotool could not click at $2,$3"
+}
+click_cell() { click "$1" "$(cell_middle "$3")" "$(cell_middle "$2")"; }
+
+# --- What the screen shows. The caller fills `probes`, three words each:
+# WHAT, X,Y in board-widget pixels, and "=R,G,B" (that colour) or "!R,G,B"
+# (anything else).
+probes=()
+
+# Prints "R,G,B" for each X,Y (screen pixels) of the screenshot, one a line.
+read_pixels() {
+  local shot=$1 format='' p
+  shift
+  for p in "$@"; do
+    format+="%[fx:int(255*p{$p}.r+0.5)],%[fx:int(255*p{$p}.g+0.5)],%[fx:int(255*p{$p}.b+0.5)]\n"
+  done
+  convert "xwd:$shot" -format "$format" info:
+}
+
+# Takes a screenshot and checks every probe; prints the mismatches.
+screen_mismatches() {
+  local positions=() i colours
+  for ((i = 0; i < ${#probes[@]}; i += 3)); do
+    local xy=${probes[i + 1]}
+    positions+=("$(screen_x "${xy%,*}"),$(screen_y "${xy#*,}")")
+  done
+  xwd -root -silent -out "$tmp/screen.xwd" || { echo "xwd failed"; return; }
+  mapfile -t colours < <(read_pixels "$tmp/screen.xwd" "${positions[@]}")
+  for ((i = 0; i < ${#probes[@]}; i += 3)); do
+    local what=${probes[i]} want=${probes[i + 2]} got=${colours[i / 3]:-none}
+    case $want in
+      =*) [ "$got" = "${want#=}" ] || echo "$what: $got, expected ${want#=}" ;;
+      !*) [ "$got" != "${want#!}" ] || echo "$what: $got" ;;
+    esac
+  done
+}
+screen_as_expected() { [ -z "$(screen_mismatches)" ]; }
+
+# expect_screen WHAT: painting follows the input asynchronously, so the
+# probes get 15 s to come true; then fails with the mismatches.
+expect_screen() {
+  local mismatches
+  if ! mismatches=$(
+    deadline=$(($(now_ms) + 15000))
+    until screen_as_expected; do
+      [ "$(now_ms)" -lt "$deadline" ] || { screen_mismatches; exit 1; }
+      sleep 0.1
+    done
+  ); then
+    fail "the screen differs from $1:"$'\n'"$mismatches"
+  fi
+}
+
+# expect_exit SECONDS: the program ends by itself within SECONDS, with
+# status 0.
+expect_exit() {
+  local deadline=$(($(now_ms) + $1 * 1000)) status
+  while kill -0 "$numino_pid" 2>/dev/null; do
+    [ "$(now_ms)" -lt "$deadline" ] || fail "the program has not ended within $1 s"
+    sleep 0.05
+  done
+  wait "$numino_pid"
+  status=$?
+  numino_pid=
+  [ "$status" -eq 0 ] || fail "the program ended with status $status"
+}

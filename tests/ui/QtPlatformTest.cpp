@@ -11,7 +11,6 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <string>
@@ -23,8 +22,6 @@ namespace {
 using numino::FileError;
 using numino::MessageAnswer;
 using numino::MessageStyle;
-using numino::testing::BreakingFileAccess;
-using numino::testing::Get;
 using numino::testing::Put;
 using numino::testing::WhenModal;
 
@@ -122,46 +119,6 @@ TEST(QtPlatformFiles, WriteRefusesFoldersDevicesAndMissingFolders) {
   struct stat info {};
   ASSERT_EQ(stat("/dev/null", &info), 0);
   EXPECT_TRUE(S_ISCHR(info.st_mode));
-}
-
-// A file that may be replaced keeps its old contents when the write breaks
-// off; one written in place cannot, and the error says so.
-TEST(QtPlatformFiles, WriteInterruptedHalfWay) {
-  struct Row {
-    const char* what;
-    bool secondLink;  // a second name makes the save write in place
-    bool mayBeIncomplete;
-  };
-  const Row rows[] = {
-      {"a file of one's own, through a temporary file", false, false},
-      {"a file with a second name, in place", true, true},
-  };
-  for (const Row& r : rows) {
-    SCOPED_TRACE(r.what);
-    QTemporaryDir dir;
-    const std::string path = Path(dir, "pippo.nmo");
-    Put(path, "vecchio contenuto");
-    if (r.secondLink) {
-      ASSERT_EQ(link(path.c_str(), Path(dir, "copia.nmo").c_str()), 0);
-    }
-    auto files = std::make_unique<BreakingFileAccess>();
-    files->breakOff = true;
-    QtPlatform platform(QtPlatform::ProgramFolder(), std::move(files));
-    try {
-      platform.WriteFile(path, "nuovo contenuto");
-      ADD_FAILURE() << "the write must fail";
-    } catch (const FileError& error) {
-      EXPECT_EQ(error.Reason(), "spazio esaurito sul disco");
-      EXPECT_EQ(error.MayBeIncomplete(), r.mayBeIncomplete);
-    }
-    if (!r.mayBeIncomplete) {
-      EXPECT_EQ(Get(path), "vecchio contenuto");
-    }
-    QStringList expected{QStringLiteral("pippo.nmo")};
-    if (r.secondLink) expected.prepend(QStringLiteral("copia.nmo"));
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), expected)
-        << "no temporary file is left behind";
-  }
 }
 
 // The reasons for the common error numbers show in the write tests above;

@@ -89,8 +89,6 @@ const PromptCase kPromptCases[] = {
      {MessageAnswer::Yes}, kNuovo, true, 1, 1, {kNuovo}, false, "Numino - (Senza nome)"},
     {"Yes, the file changed elsewhere, Yes to writing over it", true, true,
      {MessageAnswer::Yes, MessageAnswer::Yes}, {}, false, 1, 0, {kPippo}, true, nullptr, true},
-    {"Yes, the file changed elsewhere, No to writing over it: stops", true, true,
-     {MessageAnswer::Yes, MessageAnswer::No}, {}, false, 1, 0, {}, false, "Numino - pippo", true},
 };
 // clang-format on
 

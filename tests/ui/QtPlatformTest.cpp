@@ -209,20 +209,14 @@ TEST(QtPlatformMessages, ButtonsIconAndAnswers) {
 // A path has no spaces to wrap at. However long, it must not make the box
 // wider than the screen, and it is shown whole: only break points are added.
 TEST(QtPlatformMessages, ALongPathStaysWithinTheScreen) {
-  struct Row {
-    const char* why;
-    std::string path;
-  };
   std::string folders;
   while (folders.size() < 2000) folders += "/cartella";
-  const Row rows[] = {
-      {"2000 characters of short folders", folders + "/pippo.nmo"},
-      {"a name of 255 characters", "/home/anna/" + std::string(251, 'n') + ".nmo"},
-  };
   QtPlatform platform;
-  for (const Row& r : rows) {
-    SCOPED_TRACE(r.why);
-    const std::string text = "Impossibile salvare il file " + r.path + ": permesso negato.";
+  // 2000 characters of short folders, then one name of 255 with no slash.
+  for (const std::string& path :
+       {folders + "/pippo.nmo", "/home/anna/" + std::string(251, 'n') + ".nmo"}) {
+    SCOPED_TRACE(path.size());
+    const std::string text = "Impossibile salvare il file " + path + ": permesso negato.";
     int width = 0;
     int screenWidth = 0;
     QString shown;

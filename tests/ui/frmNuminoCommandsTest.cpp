@@ -65,7 +65,6 @@ struct PromptCase {
   std::vector<std::string> writes;
   bool goesOn;
   const char* titleIfStopped;
-  bool changedElsewhere = false;  // another program wrote pippo.nmo after it was opened
 };
 
 // One case a line, as the table reads best.
@@ -87,8 +86,6 @@ const PromptCase kPromptCases[] = {
      1, 0, {kPippo}, false, "Numino - pippo"},
     {"Yes, a new name, a failed write: stops, still unnamed", false, true,
      {MessageAnswer::Yes}, kNuovo, true, 1, 1, {kNuovo}, false, "Numino - (Senza nome)"},
-    {"Yes, the file changed elsewhere, Yes to writing over it", true, true,
-     {MessageAnswer::Yes, MessageAnswer::Yes}, {}, false, 1, 0, {kPippo}, true, nullptr, true},
 };
 // clang-format on
 
@@ -110,7 +107,6 @@ void CheckPromptPaths(const char* command, void (*run)(frmNumino&), bool (*wentO
     if (c.writeFails) {
       s.platform.failingWrites[c.named ? kPippo : kNuovo] = "spazio esaurito sul disco";
     }
-    if (c.changedElsewhere) s.platform.stamps[kPippo].size += 1;
 
     run(*s.window);
 
@@ -128,10 +124,6 @@ void CheckPromptPaths(const char* command, void (*run)(frmNumino&), bool (*wentO
                                 ": spazio esaurito sul disco.");
       EXPECT_EQ(error.title, "Salvataggio dati");
       EXPECT_EQ(error.style, MessageStyle::OkExclamation);
-    } else if (c.changedElsewhere) {
-      ASSERT_EQ(s.platform.messages.size(), 2u);
-      EXPECT_EQ(s.platform.messages[1].text,
-                "Il file " + kPippo + " è stato modificato da un altro programma. Lo sovrascrivo?");
     } else {
       EXPECT_EQ(s.platform.messages.size(), c.prompts) << "nothing else is shown";
     }

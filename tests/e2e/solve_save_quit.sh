@@ -96,17 +96,10 @@ keys Return  # Yes is the default button
 
 # Yes saves under the document's name, without a dialog, and the program
 # ends normally.
-exited() { ! kill -0 "$numino_pid" 2>/dev/null; }
-deadline=$(($(now_ms) + 20000))
-until exited; do
-  [ "$(now_ms)" -lt "$deadline" ] || fail "the program has not ended 20 s after the prompt"
-  has_window '^Salvataggio dati$' && fail "the save dialog came up for a document with a name"
-  sleep 0.05
-done
-wait "$numino_pid"
-status=$?
-numino_pid=
-[ "$status" -eq 0 ] || fail "the program ended with status $status"
+no_save_dialog() {
+  ! has_window '^Salvataggio dati$' || fail "the save dialog came up for a document with a name"
+}
+expect_exit 20 no_save_dialog
 file_is second || fail "the file saved at the prompt is not the board as played:"$'\n'"$(show_file)"
 [ "$(find "$tmp/docs" -type f | wc -l)" -eq 1 ] ||
   fail "the folder holds other files besides the document: $(ls -A "$tmp/docs")"

@@ -203,12 +203,15 @@ expect_screen() {
   fi
 }
 
-# expect_exit SECONDS: the program ends by itself within SECONDS, with
-# status 0.
+# expect_exit SECONDS [CHECK...]: the program ends by itself within
+# SECONDS, with status 0. The optional CHECK command runs at every look
+# while it is still running, to fail on what must not show meanwhile.
 expect_exit() {
-  local deadline=$(($(now_ms) + $1 * 1000)) status
+  local seconds=$1 deadline=$(($(now_ms) + $1 * 1000)) status
+  shift
   while kill -0 "$numino_pid" 2>/dev/null; do
-    [ "$(now_ms)" -lt "$deadline" ] || fail "the program has not ended within $1 s"
+    [ "$(now_ms)" -lt "$deadline" ] || fail "the program has not ended within $seconds s"
+    [ $# -eq 0 ] || "$@"
     sleep 0.05
   done
   wait "$numino_pid"

@@ -2,13 +2,17 @@
 # Shared by the scripts in this folder: the Debian packages Numino needs, and
 # the build steps. Source it; do not run it.
 
-# Build and test: compiler, build tools, Qt 6, the font the board is drawn
-# with, Qt's Italian translations, GoogleTest, Google Benchmark and Xlib (for
-# the start-up probe in bench/), an X server for the tests that need a real
-# one, and the desktop-file checkers.
-NUMINO_PACKAGES=(
-  cmake ninja-build g++ pkg-config
+# Build and run (scripts/run): compiler, build tools, Qt 6, the font the
+# board is drawn with and Qt's Italian translations.
+NUMINO_RUN_PACKAGES=(
+  cmake ninja-build g++
   qt6-base-dev libgl-dev qt6-translations-l10n fonts-liberation2
+)
+# Build and test (scripts/test, scripts/bench): all that, and GoogleTest,
+# Google Benchmark and Xlib (for the start-up probe in bench/), an X server
+# for the tests that need a real one, and the desktop-file checkers.
+NUMINO_PACKAGES=(
+  "${NUMINO_RUN_PACKAGES[@]}" pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev libx11-dev
   xvfb xauth xdotool x11-apps imagemagick
   desktop-file-utils appstream dpkg-dev file
@@ -39,10 +43,18 @@ numino_ensure_packages() {
 # preset and builds it; the options go to `cmake --build` (--target ...).
 # It configures every time, which takes seconds and changes nothing that has
 # not changed, so that an edited preset or a different CI (which turns
-# warnings into errors) always reaches the build.
+# warnings into errors) always reaches the build. The default preset builds
+# the tests and benchmarks unless NUMINO_PROGRAM_ONLY is set (scripts/run);
+# they are asked for each time, so that a folder scripts/run configured gets
+# them back from scripts/test.
 numino_build() {
-  local preset=$1
+  local preset=$1 options=()
   shift
-  cmake --preset "$preset" || return 1
+  if [ "$preset" = default ]; then
+    local with=ON
+    [ -n "${NUMINO_PROGRAM_ONLY:-}" ] && with=OFF
+    options=(-DNUMINO_BUILD_TESTS=$with -DNUMINO_BUILD_BENCH=$with)
+  fi
+  cmake --preset "$preset" "${options[@]}" || return 1
   cmake --build --preset "$preset" "$@" || return 1
 }

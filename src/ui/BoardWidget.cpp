@@ -1,18 +1,48 @@
 #include "ui/BoardWidget.h"
 
 #include <QKeyEvent>
+#include <QLayout>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QScreen>
+#include <QWheelEvent>
+#include <QtMath>
+
+#include <optional>
 
 #include "display/BoardGeometry.h"
 #include "input/InputCodes.h"
 #include "ui/BoardFont.h"
 #include "ui/KeyMapping.h"
+#include "ui/Zoom.h"
 
 namespace {
 
 constexpr int kSide = numino::geometry::kClientSize;  // 240
+constexpr int kWheelNotch = 120;                      // QWheelEvent::angleDelta of one notch
+
+int SideAt(qreal zoom) { return qRound(kSide * zoom); }
+
+// What a key press asks of the zoom: 1 a step up, -1 a step down, 0 back
+// to 1; nullopt for any other key. Ctrl alone, or with Shift for the
+// layouts that type + or 0 with it; on the main row or the keypad.
+std::optional<int> ZoomKey(const QKeyEvent& event) {
+  const Qt::KeyboardModifiers modifiers =
+      event.modifiers() & ~(Qt::KeypadModifier | Qt::ShiftModifier);
+  if (modifiers != Qt::ControlModifier) return std::nullopt;
+  switch (event.key()) {
+    case Qt::Key_Plus:
+    case Qt::Key_Equal:
+      return 1;
+    case Qt::Key_Minus:
+      return -1;
+    case Qt::Key_0:
+      return 0;
+    default:
+      return std::nullopt;
+  }
+}
 
 std::int16_t ButtonCode(Qt::MouseButton button) {
   switch (button) {
@@ -43,8 +73,50 @@ BoardWidget::~BoardWidget() = default;
 QImageSurface& BoardWidget::Surface() { return *surface_; }
 
 void BoardWidget::ShowDrawing() {
-  const QRect dirty = surface_->TakeDirtyRect();
-  if (!dirty.isEmpty()) update(dirty);
+  const QRect dirty = surface_->DeviceRect(surface_->TakeDirtyRect());
+  if (dirty.isEmpty()) return;
+  const qreal ratio = ImageToWidget();
+  update(QRectF(dirty.x() / ratio, dirty.y() / ratio, dirty.width() / ratio, dirty.height() / ratio)
+             .toAlignedRect());
+}
+
+qreal BoardWidget::ImageToWidget() const {
+  return static_cast<qreal>(surface_->DeviceRect(QRect(0, 0, kSide, kSide)).width()) /
+         SideAt(zoom_);
+}
+
+void BoardWidget::SetZoom(qreal zoom) {
+  if (zoom == zoom_) return;
+  zoom_ = zoom;
+  setFixedSize(SideAt(zoom_), SideAt(zoom_));
+  // The window follows now, not once the event loop gets to it, so that the
+  // next step measures the window as it is.
+  if (QWidget* top = window(); top != this && top->layout()) top->layout()->activate();
+  surface_->SetDevicePixelRatio(devicePixelRatioF() * zoom_);
+  emit ImageRemade();
+  update();
+}
+
+bool BoardWidget::Fits(qreal zoom) const {
+  const QWidget* top = window();
+  const QScreen* screen = top->screen();
+  if (screen == nullptr) return false;
+  // Frame and title included once the window is shown.
+  const QSize now = top->isVisible() ? top->frameGeometry().size() : top->sizeHint();
+  const int grow = SideAt(zoom) - width();
+  const QSize available = screen->availableGeometry().size();
+  return now.width() + grow <= available.width() && now.height() + grow <= available.height();
+}
+
+QPoint BoardWidget::BoardPoint(QPointF position, qreal zoom) {
+  return QPoint(qFloor((position.x() + 0.5) / zoom), qFloor((position.y() + 0.5) / zoom));
+}
+
+void BoardWidget::StepZoom(int direction) {
+  const qreal zoom = direction == 0 ? 1 : zoom::Next(zoom_, direction);
+  if (zoom == zoom_ || (zoom > zoom_ && !Fits(zoom))) return;
+  SetZoom(zoom);
+  emit ZoomChanged(zoom_);
 }
 
 // Only copies pixels: the image already holds the whole picture. A ratio
@@ -52,7 +124,7 @@ void BoardWidget::ShowDrawing() {
 void BoardWidget::paintEvent(QPaintEvent* event) {
   FollowDevicePixelRatio();
   const QImage& image = surface_->Image();
-  const qreal ratio = image.devicePixelRatio();
+  const qreal ratio = ImageToWidget();
   const QRect target = event->rect();
   const QRectF source(target.x() * ratio, target.y() * ratio, target.width() * ratio,
                       target.height() * ratio);
@@ -69,6 +141,11 @@ void BoardWidget::keyPressEvent(QKeyEvent* event) {
   if (event->matches(QKeySequence::Paste)) {
     event->accept();
     emit PasteRequested();
+    return;
+  }
+  if (const std::optional<int> zoom = ZoomKey(*event)) {
+    event->accept();
+    StepZoom(*zoom);
     return;
   }
   const RoutedKey key = MapKey(event->key(), event->text());
@@ -89,8 +166,24 @@ void BoardWidget::mouseReleaseEvent(QMouseEvent* event) {
     QWidget::mouseReleaseEvent(event);
     return;
   }
-  const QPointF position = event->position();
-  emit MouseUp(button, qRound(position.x()), qRound(position.y()));
+  const QPoint at = BoardPoint(event->position(), zoom_);
+  emit MouseUp(button, at.x(), at.y());
+}
+
+// Ctrl and the wheel zoom, a step a notch; a wheel that reports finer
+// turns adds them up to a notch. Without Ctrl the wheel does nothing.
+void BoardWidget::wheelEvent(QWheelEvent* event) {
+  if (event->modifiers() != Qt::ControlModifier) {
+    wheelAngle_ = 0;
+    QWidget::wheelEvent(event);
+    return;
+  }
+  event->accept();
+  const int delta = event->angleDelta().y();
+  if ((delta > 0 && wheelAngle_ < 0) || (delta < 0 && wheelAngle_ > 0)) wheelAngle_ = 0;
+  wheelAngle_ += delta;
+  for (; wheelAngle_ >= kWheelNotch; wheelAngle_ -= kWheelNotch) StepZoom(1);
+  for (; wheelAngle_ <= -kWheelNotch; wheelAngle_ += kWheelNotch) StepZoom(-1);
 }
 
 // Tab and Backtab are redo keys here, never focus moves.
@@ -111,9 +204,9 @@ void BoardWidget::FollowPalette() {
 }
 
 void BoardWidget::FollowDevicePixelRatio() {
-  const qreal ratio = devicePixelRatioF();
-  if (qFuzzyCompare(ratio, surface_->Image().devicePixelRatio())) return;
-  surface_->SetDevicePixelRatio(ratio);
+  const qreal scale = devicePixelRatioF() * zoom_;
+  if (qFuzzyCompare(scale, surface_->Scale())) return;
+  surface_->SetDevicePixelRatio(scale);
   emit ImageRemade();
   update();
 }

@@ -11,6 +11,8 @@
 #include <optional>
 #include <utility>
 
+#include "ui/BoardScale.h"
+
 using numino::Colour;
 
 namespace {
@@ -40,8 +42,6 @@ struct Span {
   }
 };
 
-int WholeRatio(qreal ratio) { return std::max(1, static_cast<int>(std::lround(ratio))); }
-
 // The board prints one digit at a time, so every text it measures or prints
 // is a single ASCII character.
 bool IsOneCharacter(std::string_view text) {
@@ -52,7 +52,10 @@ bool IsOneCharacter(std::string_view text) {
 
 struct QImageSurface::State {
   QSize logicalSize;
-  int ratio = 1;  // device pixels per logical pixel, a whole number
+  qreal scale = 1;  // device pixels per logical pixel
+  // Where each logical pixel starts in the image, on each axis.
+  BoardScale xEdges{0, 1};
+  BoardScale yEdges{0, 1};
   QImage image;
 
   QRgb base = 0;        // system colour 5
@@ -101,8 +104,11 @@ struct QImageSurface::State {
 
   void MakeImage() {
     EndText();
-    image = QImage(logicalSize * ratio, QImage::Format_RGB32);
-    image.setDevicePixelRatio(ratio);
+    xEdges = BoardScale(logicalSize.width(), scale);
+    yEdges = BoardScale(logicalSize.height(), scale);
+    image = QImage(xEdges.DeviceLength(), yEdges.DeviceLength(), QImage::Format_RGB32);
+    // Text is drawn through a painter, which takes its scale from here.
+    image.setDevicePixelRatio(std::max<qreal>(1, scale));
     image.fill(window);
     dirty = {0, 0, logicalSize.width() - 1, logicalSize.height() - 1};
   }
@@ -129,10 +135,10 @@ struct QImageSurface::State {
     if (x1 > x2 || y1 > y2) return;
     dirty.Unite(x1, y1, x2, y2);
 
-    const int left = x1 * ratio;
-    const int count = (x2 - x1 + 1) * ratio;
-    const int top = y1 * ratio;
-    const int bottom = (y2 + 1) * ratio;
+    const int left = xEdges.Edge(x1);
+    const int count = xEdges.Edge(x2 + 1) - left;
+    const int top = yEdges.Edge(y1);
+    const int bottom = yEdges.Edge(y2 + 1);
     const qsizetype stride = image.bytesPerLine();
     uchar* line = image.bits() + top * stride;
     for (int y = top; y < bottom; ++y, line += stride) {
@@ -166,7 +172,7 @@ QImageSurface::QImageSurface(QSize logicalSize, qreal devicePixelRatio, const QP
                              const QFont& font)
     : d_(new State) {
   d_->logicalSize = logicalSize;
-  d_->ratio = WholeRatio(devicePixelRatio);
+  d_->scale = devicePixelRatio;
   d_->TakeColours(palette);
   QFont boardFont = font;
   // Grey antialiasing: colour fringes would depend on the screen the image
@@ -193,8 +199,20 @@ QRect QImageSurface::TakeDirtyRect() {
 }
 
 void QImageSurface::SetDevicePixelRatio(qreal ratio) {
-  d_->ratio = WholeRatio(ratio);
+  d_->scale = ratio;
   d_->MakeImage();
+}
+
+qreal QImageSurface::Scale() const { return d_->scale; }
+
+QRect QImageSurface::DeviceRect(const QRect& logical) const {
+  if (logical.isEmpty()) return {};
+  const QRect clipped = logical.intersected(QRect(QPoint(0, 0), d_->logicalSize));
+  if (clipped.isEmpty()) return {};
+  const int left = d_->xEdges.Edge(clipped.left());
+  const int top = d_->yEdges.Edge(clipped.top());
+  return QRect(left, top, d_->xEdges.Edge(clipped.right() + 1) - left,
+               d_->yEdges.Edge(clipped.bottom() + 1) - top);
 }
 
 bool QImageSurface::SetPalette(const QPalette& palette) {

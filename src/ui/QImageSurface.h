@@ -10,15 +10,16 @@
 
 #include "display/DrawingSurface.h"
 
-// The board's retained drawing surface: a QImage in device pixels with its
-// device-pixel ratio, drawn in logical pixels, so the board keeps its pixel
-// geometry on a high-DPI screen and stays sharp (the ratio is a whole number).
-// The window only copies the image to the screen in paintEvent.
+// The board's retained drawing surface: a QImage in device pixels, drawn in
+// logical pixels (the board's own), so the board keeps its pixel geometry at
+// any scale: the screen's pixel ratio times the zoom. The window only copies
+// the image to the screen in paintEvent.
 //
 // System colour 5 is the palette's Base role, 18 its ButtonText role (the
 // board uses no other); Clear paints the Window role. Lines and boxes are
-// crisp one-logical-pixel fills with both corners included; text is
-// antialiased.
+// fills with both corners included, written straight into the image on whole
+// device pixels (see BoardScale), so they stay crisp at a fractional scale
+// too; text is drawn from the font at the scaled size, antialiased.
 class QImageSurface : public numino::DrawingSurface {
  public:
   QImageSurface(QSize logicalSize, qreal devicePixelRatio, const QPalette& palette,
@@ -31,8 +32,13 @@ class QImageSurface : public numino::DrawingSurface {
   const QImage& Image();
   // The logical area painted since the last call, then forgets it.
   QRect TakeDirtyRect();
-  // Makes a new, cleared image for another screen; the caller redraws.
+  // Makes a new, cleared image at another scale (device pixels per logical
+  // pixel: another screen, or another zoom); the caller redraws.
   void SetDevicePixelRatio(qreal ratio);
+  // The scale last asked for.
+  qreal Scale() const;
+  // The device pixels of the image that show the given logical area.
+  QRect DeviceRect(const QRect& logical) const;
   // Takes the colours of a new palette (the desktop's theme changed) and
   // makes a new, cleared image for the caller to redraw. Returns false, and
   // keeps the image, when the colours the board uses are the same.

@@ -25,6 +25,8 @@
 #include "ui/Application.h"
 #include "ui/BoardWidget.h"
 #include "ui/QtPlatform.h"
+#include "ui/Zoom.h"
+#include "ui/ZoomMemory.h"
 
 using numino::FileError;
 using numino::MessageAnswer;
@@ -68,11 +70,12 @@ frmNumino::frmNumino(numino::Platform& platform, QString programName, QWidget* p
   board_ = new BoardWidget(this);
   setCentralWidget(board_);
   // The board has a fixed pixel geometry, so the window is as big as the
-  // menu bar and the board's 240 x 240 pixels, and cannot be resized. The
-  // outer size that Refresh asks for is therefore left unanswered: the
-  // frame's size is the desktop's business.
+  // menu bar and the board's 240 x 240 pixels times the zoom, and cannot be
+  // resized. The outer size that Refresh asks for is therefore left
+  // unanswered: the frame's size is the desktop's business.
   layout()->setSizeConstraint(QLayout::SetFixedSize);
   BuildMenus();
+  RestoreZoom();
 
   connect(board_, &BoardWidget::KeyDown, this,
           [this](std::int16_t keyCode) { Route(0, keyCode, 0, 0, 0); });
@@ -83,6 +86,7 @@ frmNumino::frmNumino(numino::Platform& platform, QString programName, QWidget* p
   connect(board_, &BoardWidget::CopyRequested, this, &frmNumino::CopyGrid);
   connect(board_, &BoardWidget::PasteRequested, this, &frmNumino::PasteGrid);
   connect(board_, &BoardWidget::ImageRemade, this, &frmNumino::RefreshBoard);
+  connect(board_, &BoardWidget::ZoomChanged, this, [](qreal zoom) { RememberZoom(zoom); });
   setAcceptDrops(true);
   board_->setFocus();
 
@@ -116,6 +120,15 @@ void frmNumino::BuildMenus() {
   QMenu* help = menuBar()->addMenu(QStringLiteral("&?"));
   help->setObjectName(QStringLiteral("mnuHelp"));
   addItem(help, "mnuInfo", QStringLiteral("Informazioni su Numino"), &frmNumino::mnuInfo_Click);
+}
+
+// Before the board is first drawn and the window first shown, so that it
+// comes up at the remembered size. Whatever the file holds, the window fits
+// its screen.
+void frmNumino::RestoreZoom() {
+  const double remembered = RecallZoom();
+  if (remembered <= 1) return;
+  board_->SetZoom(zoom::Remembered(remembered, [this](double zoom) { return board_->Fits(zoom); }));
 }
 
 // The board is drawn before the window is first shown; showing it only

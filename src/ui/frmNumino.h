@@ -65,6 +65,7 @@ class frmNumino : public QMainWindow {
  private:
   void BuildMenus();
   void Form_Load();
+  void RestoreZoom();
   void UpdateTitle();
   // Runs read (Load or LoadFile), tells a failed read to the user, then
   // brings the title and the board up to date.

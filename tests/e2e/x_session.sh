@@ -12,7 +12,7 @@
 # give it back themselves, as the window manager would.
 
 readonly kSkip=77
-readonly kBoardSide=240  # the board widget, margin included; the window's bottom square
+readonly kBoardPixels=240  # the board's own picture, margin included, at zoom 1
 readonly kCellPitch=24
 readonly kBoardOrigin=12
 # shellcheck disable=SC2034  # for the probes of the scripts that source this
@@ -125,29 +125,31 @@ has_window() { [ -n "$(visible_windows "$1")" ]; }
 title_is() { [ "$(xdotool getwindowname "$1" 2>/dev/null)" = "$2" ]; }
 
 # locate_board WINDOW: the window is the menu bar above the board widget:
-# exactly as wide as the board, which is its bottom square. Sets board_x
-# and board_y, the board's top-left corner on the screen.
+# exactly as wide as the board, which is its bottom square, at any zoom.
+# Sets board_x and board_y, the board's top-left corner on the screen, and
+# board_side, its side in screen pixels.
 locate_board() {
   # shellcheck disable=SC2034  # xdotool names them all
   local X Y WIDTH HEIGHT SCREEN WINDOW
   eval "$(xdotool getwindowgeometry --shell "$1")"
-  [ "$WIDTH" -eq $kBoardSide ] || fail "the window is $WIDTH pixels wide, not $kBoardSide"
-  [ "$HEIGHT" -gt $kBoardSide ] || fail "the window is $HEIGHT pixels high: no room for a menu bar"
+  [ "$HEIGHT" -gt "$WIDTH" ] || fail "the window is $WIDTH x $HEIGHT pixels: no room for a menu bar"
+  board_side=$WIDTH
   board_x=$X
-  board_y=$((Y + HEIGHT - kBoardSide))
+  board_y=$((Y + HEIGHT - WIDTH))
 }
 
-# Screen position of a pixel given in board-widget pixels.
-screen_x() { echo $((board_x + $1)); }
-screen_y() { echo $((board_y + $1)); }
-# The middle of the cell in row or column N, in board-widget pixels.
+# Screen position of the middle of a pixel given in the board's own pixels
+# (those of zoom 1), whatever the zoom.
+screen_x() { echo $((board_x + ($1 * board_side + board_side / 2) / kBoardPixels)); }
+screen_y() { echo $((board_y + ($1 * board_side + board_side / 2) / kBoardPixels)); }
+# The middle of the cell in row or column N, in the board's own pixels.
 cell_middle() { echo $((kBoardOrigin + ($1 - 1) * kCellPitch + kCellPitch / 2)); }
 
 focus() {
   timeout 10 xdotool windowfocus --sync "$1" || fail "could not give the keyboard focus to window $1"
 }
 keys() { xdotool key --delay 20 "$@" || fail "xdotool could not press $*"; }
-# click BUTTON X Y, in board-widget pixels.
+# click BUTTON X Y, in the board's own pixels.
 click() {
   xdotool mousemove --sync "$(screen_x "$2")" "$(screen_y "$3")" click "$1" ||
     fail "xdotool could not click at $2,$3"
@@ -155,7 +157,7 @@ click() {
 click_cell() { click "$1" "$(cell_middle "$3")" "$(cell_middle "$2")"; }
 
 # --- What the screen shows. The caller fills `probes`, three words each:
-# WHAT, X,Y in board-widget pixels, and "=R,G,B" (that colour) or "!R,G,B"
+# WHAT, X,Y in the board's own pixels, and "=R,G,B" (that colour) or "!R,G,B"
 # (anything else).
 probes=()
 

@@ -5,6 +5,7 @@
 #include <QStyle>
 #include <QTest>
 #include <QVBoxLayout>
+#include <QWheelEvent>
 #include <QtMath>
 
 #include <gtest/gtest.h>
@@ -29,6 +30,7 @@ class BoardWidgetTest : public ::testing::Test {
  protected:
   void SetUp() override {
     auto* layout = new QVBoxLayout(&window);
+    layout->setSizeConstraint(QLayout::SetFixedSize);  // as the main window's
     board = new BoardWidget;
     edit = new QLineEdit;
     layout->addWidget(board);
@@ -44,6 +46,9 @@ class BoardWidgetTest : public ::testing::Test {
     QObject::connect(board, &BoardWidget::MouseUp, [this](std::int16_t button, int x, int y) {
       events.push_back("up " + std::to_string(button) + " " + std::to_string(x) + "," +
                        std::to_string(y));
+    });
+    QObject::connect(board, &BoardWidget::ZoomChanged, [this](qreal zoom) {
+      events.push_back("zoom " + QString::number(zoom).toStdString());
     });
     ASSERT_TRUE(ShowActive(window, *board));
   }
@@ -160,6 +165,79 @@ TEST_F(BoardWidgetTest, NewScreenRatioMakesANewImageAndAsksForARedraw) {
   QApplication::sendEvent(board, &moved);
   EXPECT_EQ(redraws, 1);
   EXPECT_EQ(board->Surface().Image().devicePixelRatio(), screenRatio);
+}
+
+// The offscreen screen is 800 x 800: with the line edit below it, a board
+// of 3 x 240 = 720 pixels fits, one of 4 x 240 = 960 does not.
+TEST_F(BoardWidgetTest, ZoomKeysStepThroughTheZoomsAndNeverReachThePuzzle) {
+  struct Row {
+    Qt::Key key;
+    Qt::KeyboardModifiers modifiers;
+    Events expected;
+    qreal zoom;
+    const char* reason;
+  };
+  const Qt::KeyboardModifiers ctrl = Qt::ControlModifier;
+  const Row rows[] = {
+      {Qt::Key_Plus, ctrl, {"zoom 1.5"}, 1.5, "Ctrl++"},
+      {Qt::Key_Equal, ctrl, {"zoom 2"}, 2, "Ctrl+= is the same key unshifted"},
+      {Qt::Key_Plus, ctrl | Qt::ShiftModifier, {"zoom 2.5"}, 2.5, "Ctrl+Shift+= types +"},
+      {Qt::Key_Plus, ctrl, {"zoom 3"}, 3, ""},
+      {Qt::Key_Plus, ctrl, {}, 3, "at 4 the window would not fit its screen"},
+      {Qt::Key_Minus, ctrl | Qt::KeypadModifier, {"zoom 2.5"}, 2.5, "keypad -"},
+      {Qt::Key_Plus, ctrl | Qt::KeypadModifier, {"zoom 3"}, 3, "keypad +"},
+      {Qt::Key_0, ctrl, {"zoom 1"}, 1, "Ctrl+0 goes back to 1"},
+      {Qt::Key_0, ctrl, {}, 1, "already at 1: nothing changes, nothing is written"},
+      {Qt::Key_Minus, ctrl, {}, 1, "nothing below 1"},
+      {Qt::Key_Plus, Qt::AltModifier | ctrl, {"char 43"}, 1, "Ctrl+Alt++ is no zoom key"},
+      {Qt::Key_1, ctrl, {"down 49", "char 49"}, 1, "Ctrl+1 still goes to the key mapping"},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.reason);
+    events.clear();
+    QTest::keyClick(board, r.key, r.modifiers);
+    EXPECT_EQ(events, r.expected);
+    EXPECT_EQ(board->Zoom(), r.zoom);
+    EXPECT_EQ(board->size(), QSize(240, 240) * r.zoom);
+    EXPECT_EQ(window.size(), window.sizeHint()) << "the window follows at once";
+    EXPECT_EQ(board->Surface().Image().width(), qRound(240 * r.zoom * board->devicePixelRatioF()));
+  }
+}
+
+TEST_F(BoardWidgetTest, CtrlAndTheWheelZoomANotchAStep) {
+  struct Row {
+    int delta;
+    Qt::KeyboardModifiers modifiers;
+    qreal zoom;
+    const char* reason;
+  };
+  const Row rows[] = {
+      {120, Qt::ControlModifier, 1.5, "away from the user: in"},
+      {60, Qt::ControlModifier, 1.5, "half a notch does nothing yet"},
+      {60, Qt::ControlModifier, 2, "the second half makes the notch"},
+      {-120, Qt::ControlModifier, 1.5, "towards the user: out"},
+      {240, {}, 1.5, "without Ctrl the wheel does nothing"},
+      {-360, Qt::ControlModifier, 1, "three notches, but nothing below 1"},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.reason);
+    const QPointF at(50, 50);
+    QWheelEvent wheel(at, board->mapToGlobal(at), QPoint(), QPoint(0, r.delta), Qt::NoButton,
+                      r.modifiers, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(board, &wheel);
+    EXPECT_EQ(board->Zoom(), r.zoom);
+  }
+  EXPECT_TRUE(std::none_of(events.begin(), events.end(),
+                           [](const std::string& e) { return e.rfind("zoom", 0) != 0; }));
+}
+
+TEST_F(BoardWidgetTest, ClicksAtAZoomReachTheCoreInTheBoardsPixels) {
+  QTest::keyClick(board, Qt::Key_Equal, Qt::ControlModifier);
+  ASSERT_EQ(board->Zoom(), 1.5);
+  events.clear();
+  QTest::mouseClick(board, Qt::LeftButton, {}, {17, 18});
+  QTest::mouseClick(board, Qt::RightButton, {}, {359, 341});
+  EXPECT_EQ(events, (Events{"up 1 11,12", "up 2 239,227"}));
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "ui/frmNumino.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -9,6 +11,7 @@
 
 #include "support/FakePlatform.h"
 #include "support/QtTestSupport.h"
+#include "ui/ZoomMemory.h"
 
 namespace {
 
@@ -213,6 +216,71 @@ TEST_F(frmNuminoInput, AltWithAccessKeyOpensTheMenu) {
   EXPECT_TRUE(QTest::qWaitFor([file] { return file->isVisible(); }, 2000));
   file->close();
   EXPECT_EQ(schema.history.size(), 0u);
+}
+
+}  // namespace
+
+namespace {
+
+// The zoom kept between runs: what a start makes of the file, and that only
+// zooming writes it. The offscreen screen is 800 x 800: with the menu bar a
+// board of 3 x 240 pixels fits, one of 4 x 240 does not.
+TEST(frmNuminoZoom, StartsAtTheRememberedZoomThatFits) {
+  struct Row {
+    const char* file;  // nullptr: none
+    qreal zoom;
+    const char* why;
+  };
+  const Row rows[] = {
+      {nullptr, 1, "no file: zoom 1, and no file made"},
+      {"[Board]\nzoom=2\n", 2, "as remembered"},
+      {"[Board]\nzoom=2.5\n", 2.5, ""},
+      {"[Board]\nzoom=4\n", 3, "too large for the screen: the largest that fits"},
+      {"[Board]\nzoom=1e300\n", 3, ""},
+      {"[Board]\nzoom=1.7\n", 1.5, "between steps: the step below"},
+      {"[Board]\nzoom=grande\n", 1, "no number"},
+      {"[Board]\nzoom=-2\n", 1, "no zoom"},
+      {"[Board]\nzoom=nan\n", 1, ""},
+      {"\x01\xff\xfe[[[=\n\0\0", 1, "no INI file"},
+  };
+  const QString path = ZoomMemoryPath();
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.why);
+    QFile::remove(path);
+    if (r.file) {
+      ASSERT_TRUE(QDir().mkpath(QFileInfo(path).path()));
+      numino::testing::Put(path.toStdString(), r.file);
+    }
+    FakePlatform platform;
+    frmNumino window(platform, QStringLiteral("Numino"));
+    EXPECT_EQ(window.Board().Zoom(), r.zoom);
+    EXPECT_EQ(window.Board().size(), QSize(240, 240) * r.zoom) << "before it is first shown";
+    EXPECT_EQ(window.Board().Surface().Image().width(), qRound(240 * r.zoom));
+    EXPECT_EQ(QFileInfo::exists(path), r.file != nullptr) << "a start writes nothing";
+  }
+}
+
+TEST(frmNuminoZoom, ZoomingWritesTheFileAndTheNextStartFollows) {
+  const QString path = ZoomMemoryPath();
+  QFile::remove(path);
+  {
+    FakePlatform platform;
+    frmNumino window(platform, QStringLiteral("Numino"));
+    ASSERT_TRUE(ShowActive(window, window.Board()));
+    QTest::keyClick(&window.Board(), Qt::Key_Plus, Qt::ControlModifier);
+    QTest::keyClick(&window.Board(), Qt::Key_Plus, Qt::ControlModifier);
+    EXPECT_EQ(RecallZoom(), 2);
+    EXPECT_EQ(window.size(), QSize(480, 480 + window.menuBar()->height()));
+    EXPECT_EQ(window.minimumSize(), window.maximumSize()) << "fixed size";
+    EXPECT_EQ(BoardPixel(window.Board(), 85, 50), QColor(Qt::black)) << "redrawn at 2";
+  }
+  FakePlatform platform;
+  frmNumino window(platform, QStringLiteral("Numino"));
+  EXPECT_EQ(window.Board().Zoom(), 2);
+  // A damaged file is replaced when the user zooms again.
+  numino::testing::Put(path.toStdString(), "\x01\xff[[=");
+  QTest::keyClick(&window.Board(), Qt::Key_Minus, Qt::ControlModifier);
+  EXPECT_EQ(RecallZoom(), 1.5);
 }
 
 }  // namespace

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <array>
+#include <functional>
+
+// The sizes the board can be shown at, as multiples of its own pixels:
+// cells of 24, 36, 48, 60, 72 and 96 pixels on a screen of ratio 1.
+namespace zoom {
+
+inline constexpr std::array<double, 6> kSteps = {1, 1.5, 2, 2.5, 3, 4};
+
+// The step after `current` going up (direction > 0) or down (< 0); current
+// itself at either end, or when `current` is no step.
+double Next(double current, int direction);
+
+// What a remembered zoom gives at start-up: the largest step not above it
+// that fits, or 1 when none does or the value is no zoom at all (below 1,
+// not a number).
+double Remembered(double value, const std::function<bool(double)>& fits);
+
+}  // namespace zoom

@@ -32,7 +32,7 @@ std::string NuminoSchema::AskSaveName() {
   FileDialogRequest request;
   request.title = kSaveTitle;
   request.initialFile = fileName;
-  request.initialFolder = platform_.DocumentFolder();
+  request.initialFolder = platform_.DocumentFolder(fileName);
   for (;;) {
     const std::optional<std::string> chosen = platform_.SaveFileDialog(request);
     if (!chosen || chosen->empty()) return {};
@@ -85,7 +85,7 @@ SaveOutcome NuminoSchema::Save(bool askName) {
 void NuminoSchema::Load() {
   FileDialogRequest request;
   request.title = kOpenTitle;
-  request.initialFolder = platform_.DocumentFolder();
+  request.initialFolder = platform_.DocumentFolder(fileName);
   request.existingFilesOnly = true;
   const std::optional<std::string> chosen = platform_.OpenFileDialog(request);
   if (!chosen || chosen->empty()) return;

@@ -91,8 +91,10 @@ class Platform {
   virtual std::optional<std::string> SaveFileDialog(const FileDialogRequest& request) = 0;
   virtual std::optional<std::string> OpenFileDialog(const FileDialogRequest& request) = 0;
 
-  // The folder the file dialogs open in when the document has no name.
-  virtual std::string DocumentFolder() = 0;
+  // The folder the file dialogs open in: the folder of the document's file
+  // (documentPath; empty for a document without a name) while it is there,
+  // else the user's documents folder, else home. Never the program's own.
+  virtual std::string DocumentFolder(const std::string& documentPath) = 0;
 
   virtual void SetBusyPointer(bool busy) = 0;
 

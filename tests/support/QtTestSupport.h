@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QLineEdit>
@@ -120,6 +121,41 @@ class BreakingFileAccess : public FileAccess {
     errno = ENOSPC;
     return false;
   }
+};
+
+// For as long as it lives, the user's folders are in `home`: HOME is set to
+// it, the configuration is read from home/.config, and there, when
+// `documents` is given, xdg-user-dirs records it as the documents folder.
+class UserFoldersIn {
+ public:
+  explicit UserFoldersIn(const QString& home, const QString& documents = {})
+      : home_(qgetenv("HOME")), config_(qgetenv("XDG_CONFIG_HOME")) {
+    const QString config = home + QStringLiteral("/.config");
+    qputenv("HOME", QFile::encodeName(home));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(config));
+    if (!documents.isEmpty()) {
+      QDir().mkpath(config);
+      Put((config + QStringLiteral("/user-dirs.dirs")).toStdString(),
+          "XDG_DOCUMENTS_DIR=\"" + documents.toStdString() + "\"\n");
+    }
+  }
+  ~UserFoldersIn() {
+    Restore("HOME", home_);
+    Restore("XDG_CONFIG_HOME", config_);
+  }
+  UserFoldersIn(const UserFoldersIn&) = delete;
+  UserFoldersIn& operator=(const UserFoldersIn&) = delete;
+
+ private:
+  static void Restore(const char* name, const QByteArray& value) {
+    if (value.isNull()) {
+      qunsetenv(name);
+    } else {
+      qputenv(name, value);
+    }
+  }
+  QByteArray home_;
+  QByteArray config_;
 };
 
 }  // namespace numino::testing

@@ -51,8 +51,9 @@ class ScriptedPlatform : public QtPlatform {
     MessageStyle style;
   };
 
-  explicit ScriptedPlatform(const QString& programFolder)
-      : ScriptedPlatform(programFolder, new BreakingFileAccess) {}
+  // documentFolder: where the dialogs would start.
+  explicit ScriptedPlatform(std::string documentFolder)
+      : ScriptedPlatform(std::move(documentFolder), new BreakingFileAccess) {}
 
   MessageAnswer MessageBox(std::string_view text, std::string_view title,
                            MessageStyle style) override {
@@ -77,6 +78,7 @@ class ScriptedPlatform : public QtPlatform {
   std::optional<std::string> OpenFileDialog(const FileDialogRequest&) override {
     return Next(openChoices);
   }
+  std::string DocumentFolder(const std::string&) override { return documentFolder_; }
 
   std::deque<MessageAnswer> answers;
   std::deque<std::string> saveChoices;
@@ -85,8 +87,10 @@ class ScriptedPlatform : public QtPlatform {
   BreakingFileAccess& files;
 
  private:
-  ScriptedPlatform(const QString& programFolder, BreakingFileAccess* files)
-      : QtPlatform(programFolder, std::unique_ptr<FileAccess>(files)), files(*files) {}
+  ScriptedPlatform(std::string documentFolder, BreakingFileAccess* files)
+      : QtPlatform(std::unique_ptr<FileAccess>(files)),
+        files(*files),
+        documentFolder_(std::move(documentFolder)) {}
 
   static std::optional<std::string> Next(std::deque<std::string>& choices) {
     if (choices.empty()) return std::nullopt;
@@ -94,6 +98,8 @@ class ScriptedPlatform : public QtPlatform {
     choices.pop_front();
     return chosen;
   }
+
+  std::string documentFolder_;
 };
 
 // A temporary folder that another user may enter and write in, with the
@@ -103,7 +109,7 @@ struct Session {
   QTemporaryDir dir;
   std::string folder = dir.path().toStdString();
   std::string pippo = folder + "/pippo.nmo";
-  ScriptedPlatform platform{dir.path()};
+  ScriptedPlatform platform{folder};
   std::unique_ptr<frmNumino> window;
 
   Session() {

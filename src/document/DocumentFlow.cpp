@@ -72,9 +72,14 @@ SaveOutcome NuminoSchema::Save(bool askName) {
     return SaveOutcome::Cancelled;
   }
   FileStamp written;
-  {
+  try {
     BusyPointer busy(platform_);
     written = platform_.WriteFile(target, nmo::Format(cellValues));
+  } catch (const FileError& error) {
+    // The file holds this document now although the save failed: the next
+    // "Salva" must not take the change for another program's.
+    if (error.UnconfirmedStamp() && target == fileName) fileStamp = error.UnconfirmedStamp();
+    throw;
   }
   fileName = std::move(target);
   fileStamp = written;

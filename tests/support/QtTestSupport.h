@@ -13,6 +13,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/xattr.h>
+
 #include <cerrno>
 #include <functional>
 #include <memory>
@@ -109,10 +111,16 @@ inline std::string Get(const std::string& path) {
 }
 
 // The program's own file access, except that while `breakOff` is set every
-// write stops half-way and fails, as on a full disk.
+// write stops half-way and fails, as on a full disk, and while
+// `breakFolderSync` is set the folder's sync after a rename fails as on a
+// failing disk. `atFolderSync` runs just before every folder sync, so a test
+// can see what the file holds by then; `folderSyncs` counts them.
 class BreakingFileAccess : public FileAccess {
  public:
   bool breakOff = false;
+  bool breakFolderSync = false;
+  std::function<void()> atFolderSync;
+  int folderSyncs = 0;
 
  protected:
   bool WriteBytes(int fd, std::string_view bytes) override {
@@ -121,7 +129,36 @@ class BreakingFileAccess : public FileAccess {
     errno = ENOSPC;
     return false;
   }
+  bool SyncFolder(int folder) override {
+    ++folderSyncs;
+    if (atFolderSync) atFolderSync();
+    if (!breakFolderSync) return FileAccess::SyncFolder(folder);
+    errno = EIO;
+    return false;
+  }
 };
+
+// The value of a file's extended attribute, "<none>" when it has none of
+// that name.
+inline std::string AttributeOf(const std::string& path, const char* name) {
+  std::string value(256, '\0');
+  const ssize_t size = getxattr(path.c_str(), name, value.data(), value.size());
+  if (size < 0) return "<none>";
+  value.resize(static_cast<std::size_t>(size));
+  return value;
+}
+
+// An access ACL as the kernel stores it (version 2, then tag, permissions
+// and id per entry): the owner, user 4321 and the mask may read and write,
+// the group and others may read.
+inline const std::string kSharingAcl(
+    "\x02\0\0\0"
+    "\x01\0\x06\0\xFF\xFF\xFF\xFF"
+    "\x02\0\x06\0\xE1\x10\0\0"
+    "\x04\0\x04\0\xFF\xFF\xFF\xFF"
+    "\x10\0\x06\0\xFF\xFF\xFF\xFF"
+    "\x20\0\x04\0\xFF\xFF\xFF\xFF",
+    44);
 
 // For as long as it lives, the user's folders are in `home`: HOME is set to
 // it, the configuration is read from home/.config, and there, when

@@ -34,9 +34,11 @@ using numino::FileDialogRequest;
 using numino::MessageAnswer;
 using numino::MessageStyle;
 using numino::testing::AsUnprivilegedUser;
+using numino::testing::AttributeOf;
 using numino::testing::BreakingFileAccess;
 using numino::testing::Get;
 using numino::testing::kPippoFile;
+using numino::testing::kSharingAcl;
 using numino::testing::Put;
 using numino::testing::Repeat;
 using numino::testing::Trigger;
@@ -408,13 +410,6 @@ void GiveToSaver(const std::string& path) {
   }
 }
 
-std::string Attribute(const std::string& path, const char* name) {
-  std::string value(256, '\0');
-  const ssize_t size = getxattr(path.c_str(), name, value.data(), value.size());
-  value.resize(size < 0 ? 0 : static_cast<std::size_t>(size));
-  return size < 0 ? "<none>" : value;
-}
-
 // What a save must keep of a file: owner, group, type and mode, links, the
 // attributes the tests set; and of its folder, the names in it (no
 // temporary file left behind).
@@ -424,21 +419,9 @@ std::string Identity(const std::string& path) {
   const QFileInfo file(QString::fromStdString(path));
   return std::to_string(i.st_uid) + " " + std::to_string(i.st_gid) + " " +
          std::to_string(i.st_mode) + " " + std::to_string(i.st_nlink) + " " +
-         Attribute(path, "user.numino") + " " + Attribute(path, "system.posix_acl_access") + " " +
-         file.dir().entryList(QDir::AllEntries | QDir::Hidden).join(' ').toStdString();
+         AttributeOf(path, "user.numino") + " " + AttributeOf(path, "system.posix_acl_access") +
+         " " + file.dir().entryList(QDir::AllEntries | QDir::Hidden).join(' ').toStdString();
 }
-
-// An access ACL as the kernel stores it (version 2, then tag, permissions
-// and id per entry): the owner, user 4321 and the mask may read and write,
-// the group and others may read.
-const std::string kSharingAcl(
-    "\x02\0\0\0"
-    "\x01\0\x06\0\xFF\xFF\xFF\xFF"
-    "\x02\0\x06\0\xE1\x10\0\0"
-    "\x04\0\x04\0\xFF\xFF\xFF\xFF"
-    "\x10\0\x06\0\xFF\xFF\xFF\xFF"
-    "\x20\0\x04\0\xFF\xFF\xFF\xFF",
-    44);
 
 // A line after the grid, which a document read ignores and a save drops.
 const std::string kExtraLine = "una riga in più, che deve sparire\r\n";
@@ -598,6 +581,30 @@ TEST(SavingKeepsTheFile, IdentityAndOtherProgramsChanges) {
       EXPECT_EQ(Get(s.Path(r.sameAs)), Get(*name)) << r.sameAs;
     }
   }
+}
+
+// The new file took the old one's place but the disk did not confirm it:
+// the message says what the file holds, the document stays modified, and
+// the next save does not take its own file for another program's.
+TEST(SavingUnconfirmed, SaysSoStaysModifiedAndSavesAgainWithoutAsking) {
+  Session s;
+  s.platform.files.breakFolderSync = true;
+  Trigger(*s.window, "mnuSalva");
+  ASSERT_EQ(s.platform.messages.size(), 1u);
+  EXPECT_EQ(s.platform.messages[0].text,
+            "Impossibile salvare il file " + s.pippo +
+                ": errore di lettura o scrittura sul disco. Il file contiene i nuovi dati, ma il "
+                "disco non ne ha confermato la scrittura: un'interruzione di corrente potrebbe "
+                "ancora annullare il salvataggio.");
+  EXPECT_EQ(Get(s.pippo), kSavedFile);
+  EXPECT_TRUE(s.Schema().Modified());
+
+  s.platform.files.breakFolderSync = false;
+  s.platform.messages.clear();
+  Trigger(*s.window, "mnuSalva");
+  EXPECT_TRUE(s.platform.messages.empty()) << "no question about another program";
+  EXPECT_FALSE(s.Schema().Modified());
+  EXPECT_EQ(s.platform.files.folderSyncs, 2);
 }
 
 }  // namespace

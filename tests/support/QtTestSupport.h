@@ -97,6 +97,24 @@ inline QColor BoardPixel(BoardWidget& board, int x, int y) {
 inline const std::string kPippoFile =
     "500000000\r\n" + Repeat("000000000\r\n", 7) + "000000009\r\n";
 
+// A table row's description as a test name, for a row that runs as a test
+// of its own: "a file's second name" becomes "AFilesSecondName".
+inline std::string RowName(std::string_view what) {
+  std::string name;
+  bool wordStart = true;
+  for (const char c : what) {
+    const bool alphanumeric =
+        (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+    if (alphanumeric) {
+      name += wordStart && c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+      wordStart = false;
+    } else if (c != '\'') {
+      wordStart = true;
+    }
+  }
+  return name;
+}
+
 // Writes a file whole, and reads one back ("<missing>" when it cannot).
 inline void Put(const std::string& path, const std::string& bytes) {
   QFile file(QString::fromStdString(path));

@@ -170,91 +170,70 @@ pid_t DeadProcess() {
   return dead;
 }
 
-std::string TemporaryOf(pid_t pid, int attempt) {
-  return ".numino-" + std::to_string(pid) + "-" + std::to_string(attempt);
-}
+// What lies in the folder under the row's name before a save.
+enum class Leftover { OldFile, NewFile, OtherUsersOldFile, SecondName, Folder, Link };
 
 struct LeftoverRow {
   const char* name;
-  std::function<std::string()> leftover;  // its name in the folder
-  // Makes it, given its path; gives the reason the row cannot run here, or "".
-  std::function<std::string(const std::string& path)> make;
+  const char* before;  // the leftover's name: `before`, a process number, `after`
+  bool dead;           // the dead process's number, else a running one's
+  const char* after;
+  Leftover what;
   bool removed;
 };
 
 class LeftoversOfEarlierSaves : public ::testing::TestWithParam<LeftoverRow> {};
 
-// An hour old, so that only what the row changes keeps it.
-std::string OldFile(const std::string& path) {
-  Put(path, "mezzo documento");
-  const struct timespec anHourAgo[2] = {{time(nullptr) - 3600, 0}, {time(nullptr) - 3600, 0}};
-  EXPECT_EQ(utimensat(AT_FDCWD, path.c_str(), anHourAgo, AT_SYMLINK_NOFOLLOW), 0);
-  return "";
-}
-
 TEST_P(LeftoversOfEarlierSaves, OnlyOursOfADeadProcessAreRemoved) {
   const LeftoverRow& r = GetParam();
+  if (r.what == Leftover::OtherUsersOldFile && geteuid() != 0) {
+    GTEST_SKIP() << "needs root to give the file to another user";
+  }
   QTemporaryDir dir;
-  const std::string leftover = dir.filePath(QString::fromStdString(r.leftover())).toStdString();
-  const std::string skip = r.make(leftover);
-  if (!skip.empty()) GTEST_SKIP() << skip;
+  const std::string path = dir.path().toStdString() + "/" + r.before +
+                           std::to_string(r.dead ? DeadProcess() : getppid()) + r.after;
+  switch (r.what) {
+    case Leftover::Folder:
+      ASSERT_EQ(mkdir(path.c_str(), 0755), 0);
+      break;
+    case Leftover::Link:
+      ASSERT_EQ(symlink("pippo.nmo", path.c_str()), 0);
+      break;
+    default: {
+      Put(path, "mezzo documento");
+      // An hour old, so that only what the row changes keeps it.
+      const time_t old = time(nullptr) - (r.what == Leftover::NewFile ? 0 : 3600);
+      const struct timespec times[2] = {{old, 0}, {old, 0}};
+      ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+      if (r.what == Leftover::OtherUsersOldFile) {
+        ASSERT_EQ(chown(path.c_str(), 4321, 4321), 0);
+      }
+      if (r.what == Leftover::SecondName) {
+        ASSERT_EQ(link(path.c_str(), (path + "-doc").c_str()), 0);
+      }
+    }
+  }
 
-  FileAccess files;
-  files.WriteFile(dir.filePath(QStringLiteral("pippo.nmo")).toStdString(), kNew);
+  FileAccess().WriteFile(dir.filePath(QStringLiteral("pippo.nmo")).toStdString(), kNew);
   struct stat info {};
-  EXPECT_EQ(lstat(leftover.c_str(), &info) != 0, r.removed);
+  EXPECT_EQ(lstat(path.c_str(), &info) != 0, r.removed);
 }
 
-const auto kDead = [](int attempt) {
-  return [attempt] { return TemporaryOf(DeadProcess(), attempt); };
-};
-const auto kLookAlike = [](const char* before, const char* after) {
-  return [=] { return before + std::to_string(DeadProcess()) + after; };
-};
-
 const LeftoverRow kLeftoverRows[] = {
-    {"DeadSavesFirstName", kDead(0), OldFile, true},
-    {"DeadSavesLastName", kDead(99), OldFile, true},
-    {"RunningProcesssKept", [] { return TemporaryOf(getppid(), 0); }, OldFile, false},
-    {"ThisMinutesKept", kDead(0),
-     [](const std::string& path) {
-       Put(path, "mezzo documento");
-       return std::string();
-     },
-     false},
-    {"AnotherUsersKept", kDead(0),
-     [](const std::string& path) {
-       if (geteuid() != 0) return std::string("needs root to give the file to another user");
-       OldFile(path);
-       EXPECT_EQ(lchown(path.c_str(), 4321, 4321), 0);
-       return std::string();
-     },
-     false},
-    {"SecondNameOfAFileKept", kDead(0),
-     [](const std::string& path) {
-       OldFile(path);
-       EXPECT_EQ(link(path.c_str(), (path + "-documento.nmo").c_str()), 0);
-       return std::string();
-     },
-     false},
-    {"FolderKept", kDead(0),
-     [](const std::string& path) {
-       EXPECT_EQ(mkdir(path.c_str(), 0755), 0);
-       return std::string();
-     },
-     false},
-    {"SymbolicLinkKept", kDead(0),
-     [](const std::string& path) {
-       EXPECT_EQ(symlink("pippo.nmo", path.c_str()), 0);
-       return std::string();
-     },
-     false},
-    {"NameWithAnExtensionKept", kLookAlike(".numino-", "-0.nmo"), OldFile, false},
-    {"NameWithALetterKept", kLookAlike(".numino-", "-x"), OldFile, false},
-    {"NameBeyondTheLastAttemptKept", kLookAlike(".numino-", "-100"), OldFile, false},
-    {"NameWithALeadingZeroKept", kLookAlike(".numino-0", "-0"), OldFile, false},
-    {"NameWithoutAnAttemptKept", kLookAlike(".numino-", ""), OldFile, false},
-    {"NameNotHiddenKept", kLookAlike("numino-", "-0"), OldFile, false},
+    {"DeadSavesFirstName", ".numino-", true, "-0", Leftover::OldFile, true},
+    {"DeadSavesLastName", ".numino-", true, "-99", Leftover::OldFile, true},
+    {"RunningProcesssKept", ".numino-", false, "-0", Leftover::OldFile, false},
+    {"ThisMinutesKept", ".numino-", true, "-0", Leftover::NewFile, false},
+    {"AnotherUsersKept", ".numino-", true, "-0", Leftover::OtherUsersOldFile, false},
+    {"SecondNameOfAFileKept", ".numino-", true, "-0", Leftover::SecondName, false},
+    {"FolderKept", ".numino-", true, "-0", Leftover::Folder, false},
+    {"SymbolicLinkKept", ".numino-", true, "-0", Leftover::Link, false},
+    {"NameWithAnExtensionKept", ".numino-", true, "-0.nmo", Leftover::OldFile, false},
+    {"NameWithALetterKept", ".numino-", true, "-x", Leftover::OldFile, false},
+    {"NameBeyondTheLastAttemptKept", ".numino-", true, "-100", Leftover::OldFile, false},
+    {"NameWithALeadingZeroKept", ".numino-0", true, "-0", Leftover::OldFile, false},
+    {"NameWithoutAnAttemptKept", ".numino-", true, "", Leftover::OldFile, false},
+    {"NameNotHiddenKept", "numino-", true, "-0", Leftover::OldFile, false},
 };
 
 INSTANTIATE_TEST_SUITE_P(Rows, LeftoversOfEarlierSaves, ::testing::ValuesIn(kLeftoverRows),

@@ -32,7 +32,7 @@ std::string NuminoSchema::AskSaveName() {
   FileDialogRequest request;
   request.title = kSaveTitle;
   request.initialFile = fileName;
-  request.initialFolder = platform_.DocumentFolder();
+  request.initialFolder = platform_.DocumentFolder(fileName);
   for (;;) {
     const std::optional<std::string> chosen = platform_.SaveFileDialog(request);
     if (!chosen || chosen->empty()) return {};
@@ -72,9 +72,14 @@ SaveOutcome NuminoSchema::Save(bool askName) {
     return SaveOutcome::Cancelled;
   }
   FileStamp written;
-  {
+  try {
     BusyPointer busy(platform_);
     written = platform_.WriteFile(target, nmo::Format(cellValues));
+  } catch (const FileError& error) {
+    // The file holds this document now although the save failed: the next
+    // "Salva" must not take the change for another program's.
+    if (error.UnconfirmedStamp() && target == fileName) fileStamp = error.UnconfirmedStamp();
+    throw;
   }
   fileName = std::move(target);
   fileStamp = written;
@@ -85,7 +90,7 @@ SaveOutcome NuminoSchema::Save(bool askName) {
 void NuminoSchema::Load() {
   FileDialogRequest request;
   request.title = kOpenTitle;
-  request.initialFolder = platform_.DocumentFolder();
+  request.initialFolder = platform_.DocumentFolder(fileName);
   request.existingFilesOnly = true;
   const std::optional<std::string> chosen = platform_.OpenFileDialog(request);
   if (!chosen || chosen->empty()) return;

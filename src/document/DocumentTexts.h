@@ -60,6 +60,11 @@ inline std::string CannotSaveMessage(const FileError& error) {
   std::string text =
       "Impossibile salvare il file " + VisibleName(error.Path()) + ": " + error.Reason() + ".";
   if (error.MayBeIncomplete()) text += " Il file potrebbe essere rimasto incompleto.";
+  if (error.UnconfirmedStamp()) {
+    text +=
+        " Il file contiene i nuovi dati, ma il disco non ne ha confermato la scrittura: "
+        "un'interruzione di corrente potrebbe ancora annullare il salvataggio.";
+  }
   return text;
 }
 

@@ -35,27 +35,6 @@ struct FileDialogRequest {
   bool existingFilesOnly = false;
 };
 
-// A file could not be read or written. `reason` is a short Italian text
-// meant for the user ("permesso negato"); the message box adds the file.
-// `mayBeIncomplete`: the write failed after it had begun writing over the
-// file itself, which may now hold part of the new contents.
-class FileError : public std::runtime_error {
- public:
-  FileError(std::string path, std::string reason, bool mayBeIncomplete = false)
-      : std::runtime_error(path + ": " + reason),
-        path_(std::move(path)),
-        reason_(std::move(reason)),
-        mayBeIncomplete_(mayBeIncomplete) {}
-  const std::string& Path() const { return path_; }
-  const std::string& Reason() const { return reason_; }
-  bool MayBeIncomplete() const { return mayBeIncomplete_; }
-
- private:
-  std::string path_;
-  std::string reason_;
-  bool mayBeIncomplete_;
-};
-
 // What a file was when the document last read or wrote it: which file
 // (device and inode) and what it held (size, time of the last change, to
 // the nanosecond). A different stamp for the same path means that another
@@ -67,6 +46,38 @@ struct FileStamp {
   std::int64_t modifiedSeconds = 0;  // since 1970-01-01 UTC
   std::int64_t modifiedNanoseconds = 0;
   bool operator==(const FileStamp&) const = default;
+};
+
+// A file could not be read or written. `reason` is a short Italian text
+// meant for the user ("permesso negato"); the message box adds the file.
+// `mayBeIncomplete`: the write failed after it had begun writing over the
+// file itself, which may now hold part of the new contents.
+class FileError : public std::runtime_error {
+ public:
+  FileError(std::string path, std::string reason, bool mayBeIncomplete = false)
+      : std::runtime_error(path + ": " + reason),
+        path_(std::move(path)),
+        reason_(std::move(reason)),
+        mayBeIncomplete_(mayBeIncomplete) {}
+  // The new contents took the file's place, but the system did not confirm
+  // that the change reached the disk: every program reads them now, and a
+  // power cut may still undo the save. `written` is the stamp of the file
+  // that now holds them.
+  static FileError WrittenButUnconfirmed(std::string path, std::string reason, FileStamp written) {
+    FileError error(std::move(path), std::move(reason));
+    error.unconfirmed_ = written;
+    return error;
+  }
+  const std::string& Path() const { return path_; }
+  const std::string& Reason() const { return reason_; }
+  bool MayBeIncomplete() const { return mayBeIncomplete_; }
+  const std::optional<FileStamp>& UnconfirmedStamp() const { return unconfirmed_; }
+
+ private:
+  std::string path_;
+  std::string reason_;
+  bool mayBeIncomplete_;
+  std::optional<FileStamp> unconfirmed_;
 };
 
 // The first bytes of a file, whether they are all of it, and the stamp of
@@ -91,8 +102,10 @@ class Platform {
   virtual std::optional<std::string> SaveFileDialog(const FileDialogRequest& request) = 0;
   virtual std::optional<std::string> OpenFileDialog(const FileDialogRequest& request) = 0;
 
-  // The folder the file dialogs open in when the document has no name.
-  virtual std::string DocumentFolder() = 0;
+  // The folder the file dialogs open in: the folder of the document's file
+  // (documentPath; empty for a document without a name) while it is there,
+  // else the user's documents folder, else home. Never the program's own.
+  virtual std::string DocumentFolder(const std::string& documentPath) = 0;
 
   virtual void SetBusyPointer(bool busy) = 0;
 

@@ -2,15 +2,21 @@
 
 #include <QFile>
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <limits.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <charconv>
 #include <cstdlib>
+#include <string>
+#include <vector>
 
 using numino::FileError;
 
@@ -138,26 +144,155 @@ bool FollowLinks(std::string& native) {
   return false;
 }
 
-// Whether a new file in this one's place would be its equal: ours in owner
-// and group, with this one name, and without extended attributes, an ACL
-// among them, that a new file would not have.
+// The names of a file's extended attributes; an empty list on a file
+// system that has none. False, with errno set, when they cannot be read.
+bool AttributeNames(int fd, std::vector<std::string>& names) {
+  names.clear();
+  std::string list;
+  for (;;) {
+    const ssize_t size = ::flistxattr(fd, nullptr, 0);
+    if (size < 0) return errno == ENOTSUP;
+    list.resize(static_cast<std::size_t>(size));
+    const ssize_t got = size == 0 ? 0 : ::flistxattr(fd, list.data(), list.size());
+    if (got >= 0) {
+      list.resize(static_cast<std::size_t>(got));
+      break;
+    }
+    // The list grew between the two calls: ask again.
+    if (errno != ERANGE) return false;
+  }
+  for (std::size_t at = 0; at < list.size();) {
+    const std::size_t end = std::min(list.find('\0', at), list.size());
+    names.push_back(list.substr(at, end - at));
+    at = end + 1;
+  }
+  return true;
+}
+
+bool AttributeValue(int fd, const std::string& name, std::string& value) {
+  for (;;) {
+    const ssize_t size = ::fgetxattr(fd, name.c_str(), nullptr, 0);
+    if (size < 0) return false;
+    value.resize(static_cast<std::size_t>(size));
+    const ssize_t got = size == 0 ? 0 : ::fgetxattr(fd, name.c_str(), value.data(), value.size());
+    if (got >= 0) {
+      value.resize(static_cast<std::size_t>(got));
+      return true;
+    }
+    if (errno != ERANGE) return false;
+  }
+}
+
+// The attributes that a file of our own may carry over to a new file: the
+// user's own ones (a browser's download origin, a file manager's tags) and
+// the SELinux label. Any other, an ACL above all, is the system's to give,
+// and the file is written in place to keep it.
+bool Copyable(const std::string& name) {
+  return name.starts_with("user.") || name == "security.selinux";
+}
+
+// Whether a new file in this one's place can be made its equal: ours in
+// owner and group, with this one name, and with only attributes that can be
+// copied. When they cannot be read, writing in place keeps whatever is there.
 bool Replaceable(int fd, const struct stat& info) {
   if (info.st_uid != ::geteuid() || info.st_gid != ::getegid() || info.st_nlink != 1) {
     return false;
   }
-  const ssize_t names = ::flistxattr(fd, nullptr, 0);
-  // A file system without attributes has none to lose; when the list cannot
-  // be read, writing in place keeps whatever is there.
-  if (names < 0) return errno == ENOTSUP;
-  return names == 0;
+  std::vector<std::string> names;
+  return AttributeNames(fd, names) && std::all_of(names.begin(), names.end(), Copyable);
+}
+
+// Gives the new file the old one's attributes. False when the new file has
+// one the old did not (a folder's default ACL passes one on) or when one
+// cannot be read or set: the new file would not be the old one's equal.
+bool CarryOver(int from, int to) {
+  std::vector<std::string> names;
+  std::vector<std::string> present;
+  if (!AttributeNames(from, names) || !AttributeNames(to, present)) return false;
+  for (const std::string& name : present) {
+    if (std::find(names.begin(), names.end(), name) == names.end()) return false;
+  }
+  std::string value;
+  std::string given;
+  for (const std::string& name : names) {
+    if (!AttributeValue(from, name, value)) return false;
+    // A label the system gave the new file already need not be set again,
+    // which may take a right the user lacks.
+    if (AttributeValue(to, name, given) && given == value) continue;
+    if (::fsetxattr(to, name.c_str(), value.data(), value.size(), 0) != 0) return false;
+  }
+  return true;
+}
+
+constexpr std::string_view kTemporaryPrefix = ".numino-";
+// A save makes its temporary file under the first free one of this many
+// names.
+constexpr int kTemporaryNames = 100;
+
+std::string TemporaryName(pid_t pid, int attempt) {
+  return std::string(kTemporaryPrefix) + std::to_string(pid) + "-" + std::to_string(attempt);
+}
+
+// The process whose save made a file of this name: ".numino-PID-N" exactly
+// as TemporaryName writes it (no sign, no leading zero, N below
+// kTemporaryNames); 0 for any other name.
+pid_t MakerOf(std::string_view name) {
+  if (!name.starts_with(kTemporaryPrefix)) return 0;
+  const char* const end = name.data() + name.size();
+  pid_t pid = 0;
+  int attempt = 0;
+  const auto [pidEnd, pidError] = std::from_chars(name.data() + kTemporaryPrefix.size(), end, pid);
+  if (pidError != std::errc() || pidEnd == end || *pidEnd != '-') return 0;
+  const auto [attemptEnd, attemptError] = std::from_chars(pidEnd + 1, end, attempt);
+  if (attemptError != std::errc() || attemptEnd != end || pid <= 0 || attempt < 0 ||
+      attempt >= kTemporaryNames) {
+    return 0;
+  }
+  return TemporaryName(pid, attempt) == name ? pid : 0;
+}
+
+// A temporary file younger than this is left alone although its process
+// seems gone: a save in another PID namespace (a sandbox sharing the
+// folder) has numbers that this one does not see.
+constexpr time_t kTemporaryGrace = 60;
+
+// Removes what saves that died before their rename left in the folder:
+// regular files of our user with one link, named as this program names its
+// temporary files, a minute old or more, whose process no longer exists.
+// Nothing else is touched: not a running save's file, not another user's,
+// not a name that only looks alike.
+void RemoveDeadTemporaries(int folder) {
+  const int listing = ::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (listing < 0) return;
+  DIR* entries = ::fdopendir(listing);
+  if (!entries) {
+    ::close(listing);
+    return;
+  }
+  struct timespec now {};
+  ::clock_gettime(CLOCK_REALTIME, &now);
+  while (const struct dirent* entry = ::readdir(entries)) {
+    const pid_t maker = MakerOf(entry->d_name);
+    if (maker == 0 || maker == ::getpid()) continue;
+    struct stat info {};
+    if (::fstatat(folder, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0 ||
+        !S_ISREG(info.st_mode) || info.st_uid != ::geteuid() || info.st_nlink != 1 ||
+        now.tv_sec - info.st_mtim.tv_sec < kTemporaryGrace) {
+      continue;
+    }
+    // EPERM means the process lives, under another user.
+    if (::kill(maker, 0) == 0 || errno != ESRCH) continue;
+    ::unlinkat(folder, entry->d_name, 0);
+  }
+  ::closedir(entries);
 }
 
 // A new, empty file with a hidden name in the folder; -1 with errno set
 // when none can be made. The name is free of the target's, so it is short
 // however long that one is.
 int MakeTemporary(int folder, std::string& name) {
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    name = ".numino-" + std::to_string(::getpid()) + "-" + std::to_string(attempt);
+  for (int attempt = 0; attempt < kTemporaryNames; ++attempt) {
+    name = TemporaryName(::getpid(), attempt);
     const int fd = ::openat(folder, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd >= 0 || errno != EEXIST) return fd;
   }
@@ -257,16 +392,25 @@ numino::FileStart FileAccess::ReadFileStart(const std::string& path, std::size_t
   return start;
 }
 
-// A new file, and a file of our own user and group with one link and no extended attribute (an
-// ACL is one), is written to a temporary file renamed over it. Any other file is written in
-// place, and so is one whose folder takes no new file. Symbolic links are followed first.
+// A new file, and a file of our own user and group with one link and only attributes that can be
+// copied, is written to a temporary file renamed over it. Any other file is written in place, and
+// so is one whose folder takes no new file or cannot be read (and so not synced). Symbolic links
+// are followed first. Every save into a folder clears it of what dead saves left behind.
 numino::FileStamp FileAccess::WriteFile(const std::string& path, std::string_view bytes) {
   std::string target = Native(path);
   if (!FollowLinks(target)) throw FileError(path, Reason(errno));
+  // Opened for reading, which fsync needs; the temporary file is made and
+  // renamed through it, so that the target's path may be as long as the
+  // system allows.
+  Descriptor folder(::open(FolderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  const int folderError = errno;
+  if (folder.Valid()) RemoveDeadTemporaries(folder.Get());
+  const std::string name = NameOf(target);
   struct stat old {};
   if (::lstat(target.c_str(), &old) != 0) {
     if (errno != ENOENT) throw FileError(path, Reason(errno));
-    return *ThroughTemporary(path, target, nullptr, bytes);
+    if (!folder.Valid()) throw FileError(path, Reason(folderError));
+    return *ThroughTemporary(path, folder.Get(), name, nullptr, -1, bytes);
   }
   if (S_ISDIR(old.st_mode)) throw FileError(path, kFolder);
   // A device or a pipe is no document: renaming over it would replace it
@@ -279,23 +423,26 @@ numino::FileStamp FileAccess::WriteFile(const std::string& path, std::string_vie
   Descriptor file(::open(target.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC));
   if (!file.Valid()) throw FileError(path, Reason(errno));
   if (::fstat(file.Get(), &old) != 0 || !S_ISREG(old.st_mode)) throw FileError(path, kNotRegular);
-  if (Replaceable(file.Get(), old)) {
-    if (const auto written = ThroughTemporary(path, target, &old, bytes)) return *written;
+  if (folder.Valid() && Replaceable(file.Get(), old)) {
+    if (const auto written = ThroughTemporary(path, folder.Get(), name, &old, file.Get(), bytes)) {
+      return *written;
+    }
   }
   return InPlace(path, file.Get(), bytes);
 }
 
-// The temporary file gets a short hidden name of its own and is made through
-// the folder's descriptor, so that the target's path may be as long as the
-// system allows. Whatever fails, the temporary file does not stay behind.
-std::optional<numino::FileStamp> FileAccess::ThroughTemporary(const std::string& path,
-                                                              const std::string& target,
-                                                              const struct stat* old,
+// Nothing, when the new file turns out not to be the old one's equal or the
+// folder takes no new file: the old file is then written in place. Whatever
+// fails before the rename, the temporary file does not stay behind. Once the
+// rename is done the folder is synced, as only that makes the rename
+// survive a power cut; when that fails, the new contents are in place but
+// the error says they may not last.
+std::optional<numino::FileStamp> FileAccess::ThroughTemporary(const std::string& path, int folder,
+                                                              const std::string& name,
+                                                              const struct stat* old, int oldFile,
                                                               std::string_view bytes) {
-  Descriptor folder(::open(FolderOf(target).c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
-  if (!folder.Valid()) throw FileError(path, Reason(errno));
   std::string temporary;
-  Descriptor file(MakeTemporary(folder.Get(), temporary));
+  Descriptor file(MakeTemporary(folder, temporary));
   if (!file.Valid()) {
     // The folder takes no new file, but the old one may still be written.
     if (old && (errno == EACCES || errno == EPERM)) return std::nullopt;
@@ -303,20 +450,25 @@ std::optional<numino::FileStamp> FileAccess::ThroughTemporary(const std::string&
   }
   struct stat made {};
   bool ok = ::fstat(file.Get(), &made) == 0;
-  if (ok && old && (made.st_uid != old->st_uid || made.st_gid != old->st_gid)) {
-    // The folder gives new files another group (or owner): the renamed
-    // file would not be the old one's equal after all.
-    ::unlinkat(folder.Get(), temporary.c_str(), 0);
+  // The folder may give new files another group (or owner), or attributes
+  // of its own: the renamed file would not be the old one's equal after all.
+  if (ok && old &&
+      (made.st_uid != old->st_uid || made.st_gid != old->st_gid ||
+       !CarryOver(oldFile, file.Get()))) {
+    ::unlinkat(folder, temporary.c_str(), 0);
     return std::nullopt;
   }
   ok = ok && (!old || ::fchmod(file.Get(), old->st_mode & 07777) == 0) &&
        WriteBytes(file.Get(), bytes) && ::fsync(file.Get()) == 0 &&
        ::fstat(file.Get(), &made) == 0 && file.Close() &&
-       ::renameat(folder.Get(), temporary.c_str(), folder.Get(), NameOf(target).c_str()) == 0;
+       ::renameat(folder, temporary.c_str(), folder, name.c_str()) == 0;
   if (!ok) {
     const int errorNumber = errno;
-    ::unlinkat(folder.Get(), temporary.c_str(), 0);
+    ::unlinkat(folder, temporary.c_str(), 0);
     throw FileError(path, Reason(errorNumber));
+  }
+  if (!SyncFolder(folder)) {
+    throw FileError::WrittenButUnconfirmed(path, Reason(errno), StampFrom(made));
   }
   return StampFrom(made);
 }
@@ -331,6 +483,10 @@ numino::FileStamp FileAccess::InPlace(const std::string& path, int fd, std::stri
   }
   return StampFrom(written);
 }
+
+// A file system that cannot sync a folder at all (EINVAL) offers nothing
+// more than the sync of the file itself, which is done.
+bool FileAccess::SyncFolder(int folder) { return ::fsync(folder) == 0 || errno == EINVAL; }
 
 bool FileAccess::WriteBytes(int fd, std::string_view bytes) {
   std::size_t done = 0;

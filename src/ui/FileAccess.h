@@ -14,7 +14,9 @@ struct stat;
 // The document files on disk: looking at a path, reading the start of a
 // file, writing one, and the Italian reasons for the system's error numbers.
 // A save keeps the file's identity: owner, group, mode, hard links,
-// extended attributes and ACL, and a symbolic link stays a link.
+// extended attributes and ACL, and a symbolic link stays a link. It is
+// reported done only once the system has confirmed that it reached the
+// disk.
 // Every call into the operating system's file functions is made here, so a
 // port to another system changes this unit alone. Paths travel as UTF-8.
 class FileAccess {
@@ -41,11 +43,16 @@ class FileAccess {
   // failure, with errno telling why. Both ways of saving write through
   // here; tests override it to fail half-way.
   virtual bool WriteBytes(int fd, std::string_view bytes);
+  // Makes the renames in the open folder last through a power cut; false on
+  // failure, with errno telling why. Tests override it to fail.
+  virtual bool SyncFolder(int folder);
 
  private:
-  std::optional<numino::FileStamp> ThroughTemporary(const std::string& path,
-                                                    const std::string& target,
-                                                    const struct stat* old, std::string_view bytes);
+  // old and oldFile: the file replaced and its descriptor, or nullptr and
+  // -1 for a new file.
+  std::optional<numino::FileStamp> ThroughTemporary(const std::string& path, int folder,
+                                                    const std::string& name, const struct stat* old,
+                                                    int oldFile, std::string_view bytes);
   numino::FileStamp InPlace(const std::string& path, int fd, std::string_view bytes);
 };
 

@@ -1,6 +1,5 @@
 #include "ui/QtPlatform.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -105,12 +104,9 @@ QString EscapeWindowTitle(const QString& title) {
   return escaped.replace(QStringLiteral("[*]"), QStringLiteral("[*][*]"));
 }
 
-QtPlatform::QtPlatform(QString programFolder, std::unique_ptr<FileAccess> files)
-    : programFolder_(std::move(programFolder)), files_(std::move(files)) {}
+QtPlatform::QtPlatform(std::unique_ptr<FileAccess> files) : files_(std::move(files)) {}
 
 QtPlatform::~QtPlatform() = default;
-
-QString QtPlatform::ProgramFolder() { return QCoreApplication::applicationDirPath(); }
 
 MessageAnswer QtPlatform::MessageBox(std::string_view text, std::string_view title,
                                      MessageStyle style) {
@@ -162,11 +158,13 @@ std::optional<std::string> QtPlatform::RunFileDialog(const numino::FileDialogReq
   return chosen.front().toStdString();
 }
 
-// Next to the program when the user may write there (a copy unpacked in a
-// folder of one's own), else the user's documents, else home.
-std::string QtPlatform::DocumentFolder() {
-  const QFileInfo program(programFolder_);
-  if (program.isDir() && program.isWritable()) return programFolder_.toStdString();
+// Never the program's folder: that may be a build folder that a clean
+// rebuild deletes, or a system one.
+std::string QtPlatform::DocumentFolder(const std::string& documentPath) {
+  if (!documentPath.empty()) {
+    const QFileInfo document(QString::fromStdString(documentPath));
+    if (document.absoluteDir().exists()) return document.absolutePath().toStdString();
+  }
   const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
   if (!documents.isEmpty() && QDir().mkpath(documents)) return documents.toStdString();
   return QDir::homePath().toStdString();

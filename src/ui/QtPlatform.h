@@ -18,14 +18,10 @@ class QWidget;
 // translation.
 class QtPlatform : public numino::Platform {
  public:
-  // programFolder: where the program's executable lies; documents go there
-  // by default when the user may write there. files: how files are read and
-  // written (tests hand in one whose writes fail).
-  explicit QtPlatform(QString programFolder = ProgramFolder(),
-                      std::unique_ptr<FileAccess> files = std::make_unique<FileAccess>());
+  // files: how files are read and written (tests hand in one whose writes
+  // fail).
+  explicit QtPlatform(std::unique_ptr<FileAccess> files = std::make_unique<FileAccess>());
   ~QtPlatform() override;
-
-  static QString ProgramFolder();
 
   // The window that owns the message boxes and dialogs (none: they float).
   void SetOwner(QWidget* owner) { owner_ = owner; }
@@ -34,7 +30,7 @@ class QtPlatform : public numino::Platform {
                                    numino::MessageStyle style) override;
   std::optional<std::string> SaveFileDialog(const numino::FileDialogRequest& request) override;
   std::optional<std::string> OpenFileDialog(const numino::FileDialogRequest& request) override;
-  std::string DocumentFolder() override;
+  std::string DocumentFolder(const std::string& documentPath) override;
   void SetBusyPointer(bool busy) override;
   std::size_t MaxPathLength() override;
   bool FileExists(const std::string& path) override;
@@ -45,7 +41,6 @@ class QtPlatform : public numino::Platform {
  private:
   std::optional<std::string> RunFileDialog(const numino::FileDialogRequest& request, bool save);
 
-  QString programFolder_;
   QWidget* owner_ = nullptr;
   std::unique_ptr<FileAccess> files_;
 };

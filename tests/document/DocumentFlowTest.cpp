@@ -51,6 +51,7 @@ TEST(Save, AnUnnamedDocumentAsksForANameStartingEmpty) {
   ASSERT_EQ(d.platform.saveRequests.size(), 1u);
   ExpectDialogBasics(d.platform.saveRequests[0], "Salvataggio dati");
   EXPECT_EQ(d.platform.saveRequests[0].initialFile, "");
+  EXPECT_EQ(d.platform.folderQueries, std::vector<std::string>{""}) << "no document folder";
   EXPECT_FALSE(d.platform.saveRequests[0].existingFilesOnly);
   EXPECT_TRUE(d.platform.messages.empty()) << "no file of that name yet";
   EXPECT_EQ(d.schema.fileName, kNew);
@@ -242,6 +243,7 @@ TEST(Load, TheOpenDialogStartsWithNoName) {
   ASSERT_EQ(d.platform.openRequests.size(), 1u);
   ExpectDialogBasics(d.platform.openRequests[0], "Caricamento dati");
   EXPECT_EQ(d.platform.openRequests[0].initialFile, "") << "also when the document has a name";
+  EXPECT_EQ(d.platform.folderQueries, std::vector<std::string>{kOld}) << "by the document";
   EXPECT_TRUE(d.platform.openRequests[0].existingFilesOnly);
   EXPECT_TRUE(d.platform.messages.empty());
   EXPECT_EQ(d.schema.fileName, kNew);

@@ -34,6 +34,11 @@ std::optional<std::string> FakePlatform::OpenFileDialog(const FileDialogRequest&
   return Next(openAnswers, openDefault);
 }
 
+std::string FakePlatform::DocumentFolder(const std::string& documentPath) {
+  if (record) folderQueries.push_back(documentPath);
+  return documentFolder;
+}
+
 void FakePlatform::SetBusyPointer(bool busy) {
   busyDepth += busy ? 1 : -1;
   if (record) busyChanges.push_back(busy);

@@ -29,7 +29,7 @@ class FakePlatform : public Platform {
                            MessageStyle style) override;
   std::optional<std::string> SaveFileDialog(const FileDialogRequest& request) override;
   std::optional<std::string> OpenFileDialog(const FileDialogRequest& request) override;
-  std::string DocumentFolder() override { return documentFolder; }
+  std::string DocumentFolder(const std::string& documentPath) override;
   void SetBusyPointer(bool busy) override;
   std::size_t MaxPathLength() override { return 4095; }  // as on Linux
   bool FileExists(const std::string& path) override;
@@ -44,7 +44,7 @@ class FakePlatform : public Platform {
   std::vector<std::optional<std::string>> openAnswers;  // empty: openDefault
   std::optional<std::string> saveDefault;               // nothing: cancel
   std::optional<std::string> openDefault;
-  std::string documentFolder = "/home/anna";
+  std::string documentFolder = "/home/anna";         // what DocumentFolder answers
   std::map<std::string, std::string> files;          // path -> contents
   std::map<std::string, std::string> failingWrites;  // path -> reason
   std::map<std::string, std::string> failingReads;   // path -> reason
@@ -58,6 +58,7 @@ class FakePlatform : public Platform {
   std::vector<Message> messages;
   std::vector<FileDialogRequest> saveRequests;
   std::vector<FileDialogRequest> openRequests;
+  std::vector<std::string> folderQueries;  // the document paths DocumentFolder was given
   std::vector<bool> busyChanges;
   std::vector<std::string> writes;  // paths, in order
   std::vector<std::size_t> readLimits;

@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QLineEdit>
@@ -11,6 +12,8 @@
 #include <QWidget>
 
 #include <gtest/gtest.h>
+
+#include <sys/xattr.h>
 
 #include <cerrno>
 #include <functional>
@@ -94,6 +97,24 @@ inline QColor BoardPixel(BoardWidget& board, int x, int y) {
 inline const std::string kPippoFile =
     "500000000\r\n" + Repeat("000000000\r\n", 7) + "000000009\r\n";
 
+// A table row's description as a test name, for a row that runs as a test
+// of its own: "a file's second name" becomes "AFilesSecondName".
+inline std::string RowName(std::string_view what) {
+  std::string name;
+  bool wordStart = true;
+  for (const char c : what) {
+    const bool alphanumeric =
+        (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+    if (alphanumeric) {
+      name += wordStart && c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+      wordStart = false;
+    } else if (c != '\'') {
+      wordStart = true;
+    }
+  }
+  return name;
+}
+
 // Writes a file whole, and reads one back ("<missing>" when it cannot).
 inline void Put(const std::string& path, const std::string& bytes) {
   QFile file(QString::fromStdString(path));
@@ -108,10 +129,16 @@ inline std::string Get(const std::string& path) {
 }
 
 // The program's own file access, except that while `breakOff` is set every
-// write stops half-way and fails, as on a full disk.
+// write stops half-way and fails, as on a full disk, and while
+// `breakFolderSync` is set the folder's sync after a rename fails as on a
+// failing disk. `atFolderSync` runs just before every folder sync, so a test
+// can see what the file holds by then; `folderSyncs` counts them.
 class BreakingFileAccess : public FileAccess {
  public:
   bool breakOff = false;
+  bool breakFolderSync = false;
+  std::function<void()> atFolderSync;
+  int folderSyncs = 0;
 
  protected:
   bool WriteBytes(int fd, std::string_view bytes) override {
@@ -120,6 +147,70 @@ class BreakingFileAccess : public FileAccess {
     errno = ENOSPC;
     return false;
   }
+  bool SyncFolder(int folder) override {
+    ++folderSyncs;
+    if (atFolderSync) atFolderSync();
+    if (!breakFolderSync) return FileAccess::SyncFolder(folder);
+    errno = EIO;
+    return false;
+  }
+};
+
+// The value of a file's extended attribute, "<none>" when it has none of
+// that name.
+inline std::string AttributeOf(const std::string& path, const char* name) {
+  std::string value(256, '\0');
+  const ssize_t size = getxattr(path.c_str(), name, value.data(), value.size());
+  if (size < 0) return "<none>";
+  value.resize(static_cast<std::size_t>(size));
+  return value;
+}
+
+// An access ACL as the kernel stores it (version 2, then tag, permissions
+// and id per entry): the owner, user 4321 and the mask may read and write,
+// the group and others may read.
+inline const std::string kSharingAcl(
+    "\x02\0\0\0"
+    "\x01\0\x06\0\xFF\xFF\xFF\xFF"
+    "\x02\0\x06\0\xE1\x10\0\0"
+    "\x04\0\x04\0\xFF\xFF\xFF\xFF"
+    "\x10\0\x06\0\xFF\xFF\xFF\xFF"
+    "\x20\0\x04\0\xFF\xFF\xFF\xFF",
+    44);
+
+// For as long as it lives, the user's folders are in `home`: HOME is set to
+// it, the configuration is read from home/.config, and there, when
+// `documents` is given, xdg-user-dirs records it as the documents folder.
+class UserFoldersIn {
+ public:
+  explicit UserFoldersIn(const QString& home, const QString& documents = {})
+      : home_(qgetenv("HOME")), config_(qgetenv("XDG_CONFIG_HOME")) {
+    const QString config = home + QStringLiteral("/.config");
+    qputenv("HOME", QFile::encodeName(home));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(config));
+    if (!documents.isEmpty()) {
+      QDir().mkpath(config);
+      Put((config + QStringLiteral("/user-dirs.dirs")).toStdString(),
+          "XDG_DOCUMENTS_DIR=\"" + documents.toStdString() + "\"\n");
+    }
+  }
+  ~UserFoldersIn() {
+    Restore("HOME", home_);
+    Restore("XDG_CONFIG_HOME", config_);
+  }
+  UserFoldersIn(const UserFoldersIn&) = delete;
+  UserFoldersIn& operator=(const UserFoldersIn&) = delete;
+
+ private:
+  static void Restore(const char* name, const QByteArray& value) {
+    if (value.isNull()) {
+      qunsetenv(name);
+    } else {
+      qputenv(name, value);
+    }
+  }
+  QByteArray home_;
+  QByteArray config_;
 };
 
 }  // namespace numino::testing

@@ -1,7 +1,9 @@
 #include "ui/QtPlatform.h"
 
 #include <QAbstractButton>
+#include <QCoreApplication>
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
@@ -129,23 +131,41 @@ TEST(QtPlatformFiles, ErrorReasonWithoutAKnownNumber) {
   EXPECT_EQ(FileErrorReason(0, QStringLiteral("Errore strano")), "Errore strano");
 }
 
-TEST(QtPlatformFolders, DocumentsGoNextToTheProgramWhenWritable) {
-  QTemporaryDir dir;
-  const QByteArray oldHome = qgetenv("HOME");
-  const QByteArray oldConfig = qgetenv("XDG_CONFIG_HOME");
-  qputenv("HOME", dir.path().toUtf8());
-  qputenv("XDG_CONFIG_HOME", dir.filePath(QStringLiteral("config")).toUtf8());
+// The dialogs start where the user's documents are: by the current one, else
+// in the documents folder, made if missing, else at home; never in the
+// program's folder, which may be a build folder that a rebuild deletes.
+TEST(QtPlatformFolders, DialogsStartByTheDocumentElseInDocumentsElseHome) {
+  struct Row {
+    const char* what;
+    const char* document;   // below the row's home; empty: a document without a name
+    const char* documents;  // recorded by xdg-user-dirs, below home; empty: none
+    bool blockDocuments;    // a file where the documents folder would be made
+    const char* expected;   // below home; empty: home itself
+  };
+  const Row rows[] = {
+      {"a document in a folder that is there", "partite/pippo.nmo", "", false, "partite"},
+      {"a document whose folder was removed", "sparita/pippo.nmo", "", false, "Documents"},
+      {"no document: the documents folder, made", "", "", false, "Documents"},
+      {"no document: the documents folder xdg-user-dirs records", "", "Documenti", false,
+       "Documenti"},
+      {"no documents folder can be made: home", "", "", true, ""},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.what);
+    QTemporaryDir home;
+    const auto below = [&](const char* name) {
+      return *name ? home.filePath(QString::fromUtf8(name)) : home.path();
+    };
+    numino::testing::UserFoldersIn folders(home.path(),
+                                           *r.documents ? below(r.documents) : QString());
+    ASSERT_TRUE(QDir().mkpath(below("partite")));
+    if (r.blockDocuments) Put(below("Documents").toStdString(), "");
+    const std::string document = *r.document ? below(r.document).toStdString() : "";
 
-  EXPECT_EQ(QtPlatform(dir.path()).DocumentFolder(), dir.path().toStdString());
-  const std::string documents = QtPlatform(dir.filePath(QStringLiteral("gone"))).DocumentFolder();
-  EXPECT_EQ(documents, dir.filePath(QStringLiteral("Documents")).toStdString());
-  EXPECT_TRUE(QFileInfo(QString::fromStdString(documents)).isDir()) << "made when missing";
-
-  qputenv("HOME", oldHome);
-  if (oldConfig.isNull()) {
-    qunsetenv("XDG_CONFIG_HOME");
-  } else {
-    qputenv("XDG_CONFIG_HOME", oldConfig);
+    const std::string folder = QtPlatform().DocumentFolder(document);
+    EXPECT_EQ(folder, below(r.expected).toStdString());
+    EXPECT_TRUE(QFileInfo(QString::fromStdString(folder)).isDir());
+    EXPECT_NE(folder, QCoreApplication::applicationDirPath().toStdString());
   }
 }
 

@@ -147,7 +147,10 @@ class RealDialogs : public ::testing::Test {
   QTemporaryDir dir;
   std::string pippo = dir.filePath(QStringLiteral("pippo.nmo")).toStdString();
   std::string altro = dir.filePath(QStringLiteral("altro.nmo")).toStdString();
-  QtPlatform platform{dir.path()};
+  // The first Open, of a document without a name, starts in the documents
+  // folder.
+  numino::testing::UserFoldersIn folders{dir.filePath(QStringLiteral("home")), dir.path()};
+  QtPlatform platform;
   frmNumino window{platform, QStringLiteral("Numino")};
 };
 

@@ -98,23 +98,37 @@ void NuminoSchema::TurnFontBold(DrawingSurface& frm) {
   drawn_.SetFontBold();
 }
 
+CellView NuminoSchema::ViewOf(std::int16_t row, std::int16_t col) const {
+  CellView view;
+  view.value = cellValues[row][col];
+  view.current = row == currentRow && col == currentCol;
+  if (view.value != 0) return view;
+  const std::int16_t currentDigit = GetBuffer(currentRow, currentCol);
+  view.peerMask = GetExclusionMask(row, col);
+  view.userMask = userExclusions[row][col];
+  if (IsDigit(currentDigit)) {
+    const int bit = 1 << (currentDigit - 1);
+    view.green = (view.userMask & bit) == 0 && (view.peerMask & bit) == 0;
+  }
+  return view;
+}
+
+// The frame is drawn apart from the content area, so whether the cell is
+// current does not enter its look.
 CellLook NuminoSchema::LookOf(std::int16_t row, std::int16_t col, Colour background,
                               bool printTwice) const {
+  const CellView view = ViewOf(row, col);
   CellLook look;
   look.background = background.Value();
-  look.value = cellValues[row][col];
+  look.value = view.value;
   if (look.value != 0) {
     look.printedBold = drawn_.FontBold();
     look.printedTwice = printTwice;
     return look;
   }
-  const std::int16_t currentDigit = GetBuffer(currentRow, currentCol);
-  look.peerMask = GetExclusionMask(row, col);
-  look.userMask = userExclusions[row][col];
-  if (IsDigit(currentDigit)) {
-    const int bit = 1 << (currentDigit - 1);
-    look.green = (look.userMask & bit) == 0 && (look.peerMask & bit) == 0;
-  }
+  look.peerMask = view.peerMask;
+  look.userMask = view.userMask;
+  look.green = view.green;
   return look;
 }
 

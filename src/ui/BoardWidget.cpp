@@ -7,6 +7,7 @@
 
 #include "display/BoardGeometry.h"
 #include "input/InputCodes.h"
+#include "ui/BoardAccessible.h"
 #include "ui/BoardFont.h"
 #include "ui/KeyMapping.h"
 
@@ -36,6 +37,7 @@ BoardWidget::BoardWidget(QWidget* parent) : QWidget(parent) {
   setAttribute(Qt::WA_OpaquePaintEvent);
   surface_ = std::make_unique<QImageSurface>(QSize(kSide, kSide), devicePixelRatioF(), palette(),
                                              BoardFont());
+  InstallBoardAccessibility();
 }
 
 BoardWidget::~BoardWidget() = default;
@@ -71,7 +73,7 @@ void BoardWidget::keyPressEvent(QKeyEvent* event) {
     emit PasteRequested();
     return;
   }
-  const RoutedKey key = MapKey(event->key(), event->text());
+  const RoutedKey key = MapKey(event->key(), event->text(), event->modifiers());
   if (key.keyCode == 0 && key.keyAscii == 0) {
     QWidget::keyPressEvent(event);
     return;

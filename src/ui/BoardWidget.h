@@ -7,6 +7,10 @@
 
 #include "ui/QImageSurface.h"
 
+namespace numino {
+class NuminoSchema;
+}
+
 // The window's central widget: it owns the retained board image and shows it,
 // and turns key presses and button releases into the input codes of the
 // puzzle core. It never draws the board itself.
@@ -24,6 +28,10 @@ class BoardWidget : public QWidget {
   QImageSurface& Surface();
   // Shows what was drawn on the surface since the last call.
   void ShowDrawing();
+  // The puzzle on the board, which its accessible table reads out; the
+  // window sets it, nullptr for none.
+  void SetSchema(const numino::NuminoSchema* schema) { schema_ = schema; }
+  const numino::NuminoSchema* Schema() const { return schema_; }
 
  signals:
   // Exactly one signal per event; the window hands each of the first three
@@ -52,4 +60,5 @@ class BoardWidget : public QWidget {
   void FollowPalette();
 
   std::unique_ptr<QImageSurface> surface_;
+  const numino::NuminoSchema* schema_ = nullptr;
 };

@@ -5,13 +5,15 @@
 # Build and test: compiler, build tools, Qt 6, the font the board is drawn
 # with, Qt's Italian translations, GoogleTest, Google Benchmark and Xlib (for
 # the start-up probe in bench/), an X server for the tests that need a real
-# one, and the desktop-file checkers.
+# one, and the desktop-file checkers; a private session bus, the
+# accessibility bus and its Python client for reading the board through AT-SPI.
 NUMINO_PACKAGES=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev libgl-dev qt6-translations-l10n fonts-liberation2
   libgtest-dev libgmock-dev libbenchmark-dev libx11-dev
   xvfb xauth xdotool x11-apps imagemagick
   desktop-file-utils appstream dpkg-dev file
+  dbus-daemon at-spi2-core python3-gi gir1.2-atspi-2.0
 )
 
 numino_root() { cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd; }

@@ -166,13 +166,13 @@ QAccessibleInterface* BoardAccessible::cellAt(int row, int column) const {
   return child(row * kSide + column);
 }
 
-void BoardAccessible::Announce() {
+void BoardAccessible::Announce(EventSink send) {
   for (int i = 0; i < kCells; ++i) {
     QString name = CellName(i);
     if (name == told_[i]) continue;
     told_[i] = std::move(name);
     QAccessibleEvent event(child(i), QAccessible::NameChanged);
-    QAccessible::updateAccessibility(&event);
+    send(&event);
   }
   const int current = CurrentIndex();
   if (current == toldCurrent_) return;
@@ -182,7 +182,7 @@ void BoardAccessible::Announce() {
   if (current >= 0 && Board()->hasFocus()) {
     QAccessibleEvent event(Board(), QAccessible::Focus);
     event.setChild(current);
-    QAccessible::updateAccessibility(&event);
+    send(&event);
   }
 }
 

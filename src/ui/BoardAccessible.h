@@ -26,8 +26,9 @@ class BoardAccessible : public QAccessibleWidget, public QAccessibleTableInterfa
   // Tells what changed since the last call, or since the table was made: a
   // name change for each cell whose name differs from the one last told,
   // and a focus event when the current cell moved and the board has the
-  // keyboard focus.
-  void Announce();
+  // keyboard focus. The events go to send: Qt's bridge, or a test.
+  using EventSink = void (*)(QAccessibleEvent*);
+  void Announce(EventSink send = &QAccessible::updateAccessibility);
 
   // For the cells.
   QString CellName(int index) const;

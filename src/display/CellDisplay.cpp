@@ -66,12 +66,14 @@ void NuminoSchema::DisplayNumber(DrawingSurface& frm, std::int16_t row, std::int
   drawn_.Adopt(frm);
   const std::int16_t v = GetBuffer(row, col);
   const Colour background = frm.FillColor();
+  // Read once: no cell is painted before the loop ends.
+  const std::int16_t currentDigit = GetBuffer(currentRow, currentCol);
   bool targetRepainted = false;
   CellLook targetLook;
   for (std::int16_t r = 1; r <= kSize; ++r) {
     for (std::int16_t c = 1; c <= kSize; ++c) {
       const bool isTarget = v != 0 && r == row && c == col;
-      const CellLook look = LookOf(r, c, background, isTarget);
+      const CellLook look = LookOf(ViewOf(r, c, currentDigit), background, isTarget);
       if (drawn_.IsPainted(r, c, look)) continue;
       DrawCell(frm, r, c, look);
       if (isTarget) {
@@ -99,11 +101,14 @@ void NuminoSchema::TurnFontBold(DrawingSurface& frm) {
 }
 
 CellView NuminoSchema::ViewOf(std::int16_t row, std::int16_t col) const {
+  return ViewOf(row, col, GetBuffer(currentRow, currentCol));
+}
+
+CellView NuminoSchema::ViewOf(std::int16_t row, std::int16_t col, std::int16_t currentDigit) const {
   CellView view;
   view.value = cellValues[row][col];
   view.current = row == currentRow && col == currentCol;
   if (view.value != 0) return view;
-  const std::int16_t currentDigit = GetBuffer(currentRow, currentCol);
   view.peerMask = GetExclusionMask(row, col);
   view.userMask = userExclusions[row][col];
   if (IsDigit(currentDigit)) {
@@ -115,9 +120,7 @@ CellView NuminoSchema::ViewOf(std::int16_t row, std::int16_t col) const {
 
 // The frame is drawn apart from the content area, so whether the cell is
 // current does not enter its look.
-CellLook NuminoSchema::LookOf(std::int16_t row, std::int16_t col, Colour background,
-                              bool printTwice) const {
-  const CellView view = ViewOf(row, col);
+CellLook NuminoSchema::LookOf(const CellView& view, Colour background, bool printTwice) const {
   CellLook look;
   look.background = background.Value();
   look.value = view.value;

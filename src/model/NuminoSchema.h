@@ -127,7 +127,9 @@ class NuminoSchema {
   void DrawMark(std::int16_t d, std::int16_t mask, DrawingSurface& frm, std::int16_t row,
                 std::int16_t col, Colour colour);
   void PrintCentred(DrawingSurface& frm, std::int16_t row, std::int16_t col, std::int16_t value);
-  CellLook LookOf(std::int16_t row, std::int16_t col, Colour background, bool printTwice) const;
+  // ViewOf with the current cell's digit already read.
+  CellView ViewOf(std::int16_t row, std::int16_t col, std::int16_t currentDigit) const;
+  CellLook LookOf(const CellView& view, Colour background, bool printTwice) const;
   void TurnFontBold(DrawingSurface& frm);
 
   void UndoStep(DrawingSurface& frm);

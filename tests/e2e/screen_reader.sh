@@ -36,7 +36,11 @@ bus_pid='' launcher_pid=''
 stop_buses() {
   local child
   if [ -n "$launcher_pid" ]; then
-    for child in $(pgrep -P "$launcher_pid"); do kill "$child" 2>/dev/null; done
+    # The launcher's own bus; the launcher also ends it when it loses the
+    # session bus, where pgrep is missing.
+    if command -v pgrep >/dev/null 2>&1; then
+      for child in $(pgrep -P "$launcher_pid"); do kill "$child" 2>/dev/null; done
+    fi
     kill "$launcher_pid" 2>/dev/null
   fi
   [ -n "$bus_pid" ] && kill "$bus_pid" 2>/dev/null

@@ -66,12 +66,14 @@ void NuminoSchema::DisplayNumber(DrawingSurface& frm, std::int16_t row, std::int
   drawn_.Adopt(frm);
   const std::int16_t v = GetBuffer(row, col);
   const Colour background = frm.FillColor();
+  // Read once: no cell is painted before the loop ends.
+  const std::int16_t currentDigit = GetBuffer(currentRow, currentCol);
   bool targetRepainted = false;
   CellLook targetLook;
   for (std::int16_t r = 1; r <= kSize; ++r) {
     for (std::int16_t c = 1; c <= kSize; ++c) {
       const bool isTarget = v != 0 && r == row && c == col;
-      const CellLook look = LookOf(r, c, background, isTarget);
+      const CellLook look = LookOf(ViewOf(r, c, currentDigit), background, isTarget);
       if (drawn_.IsPainted(r, c, look)) continue;
       DrawCell(frm, r, c, look);
       if (isTarget) {
@@ -98,23 +100,38 @@ void NuminoSchema::TurnFontBold(DrawingSurface& frm) {
   drawn_.SetFontBold();
 }
 
-CellLook NuminoSchema::LookOf(std::int16_t row, std::int16_t col, Colour background,
-                              bool printTwice) const {
+CellView NuminoSchema::ViewOf(std::int16_t row, std::int16_t col) const {
+  return ViewOf(row, col, GetBuffer(currentRow, currentCol));
+}
+
+CellView NuminoSchema::ViewOf(std::int16_t row, std::int16_t col, std::int16_t currentDigit) const {
+  CellView view;
+  view.value = cellValues[row][col];
+  view.current = row == currentRow && col == currentCol;
+  if (view.value != 0) return view;
+  view.peerMask = GetExclusionMask(row, col);
+  view.userMask = userExclusions[row][col];
+  if (IsDigit(currentDigit)) {
+    const int bit = 1 << (currentDigit - 1);
+    view.green = (view.userMask & bit) == 0 && (view.peerMask & bit) == 0;
+  }
+  return view;
+}
+
+// The frame is drawn apart from the content area, so whether the cell is
+// current does not enter its look.
+CellLook NuminoSchema::LookOf(const CellView& view, Colour background, bool printTwice) const {
   CellLook look;
   look.background = background.Value();
-  look.value = cellValues[row][col];
+  look.value = view.value;
   if (look.value != 0) {
     look.printedBold = drawn_.FontBold();
     look.printedTwice = printTwice;
     return look;
   }
-  const std::int16_t currentDigit = GetBuffer(currentRow, currentCol);
-  look.peerMask = GetExclusionMask(row, col);
-  look.userMask = userExclusions[row][col];
-  if (IsDigit(currentDigit)) {
-    const int bit = 1 << (currentDigit - 1);
-    look.green = (look.userMask & bit) == 0 && (look.peerMask & bit) == 0;
-  }
+  look.peerMask = view.peerMask;
+  look.userMask = view.userMask;
+  look.green = view.green;
   return look;
 }
 

@@ -30,6 +30,15 @@ inline constexpr std::int16_t kKeyInsert = 45;
 inline constexpr std::int16_t kKeyDelete = 46;
 inline constexpr std::int16_t kKeyF1 = 112;  // F2..F12 follow on: F12 is 123
 
+// Ctrl with a digit key 1..9 (with or without Shift, main row or keypad):
+// rules that digit out by hand in the current cell, or admits it again.
+// Platform key codes stop at 254, so these can mean nothing else; digit d
+// has the code kKeyHandExclusion + d.
+inline constexpr std::int16_t kKeyHandExclusion = 0x100;
+constexpr std::int16_t HandExclusionKey(int digit) {
+  return static_cast<std::int16_t>(kKeyHandExclusion + digit);
+}
+
 inline constexpr std::int16_t kButtonLeft = 1;
 inline constexpr std::int16_t kButtonRight = 2;
 inline constexpr std::int16_t kButtonMiddle = 4;

@@ -49,6 +49,13 @@ void NuminoSchema::ProcessInput(DrawingSurface& frm, std::int16_t KeyAscii, std:
         SetCurrentCell(frm, R, C);
         break;
       default:
+        // A mark is drawn only in an empty cell, so a full cell takes no
+        // hand exclusion from the keyboard: the change could not be seen.
+        if (KeyCode > HandExclusionKey(0) && KeyCode <= HandExclusionKey(kSize) && R > 0 && C > 0 &&
+            GetBuffer(R, C) == 0) {
+          ToggleUserExclusion(R, C, static_cast<std::int16_t>(KeyCode - kKeyHandExclusion));
+          DisplayNumber(frm, R, C);
+        }
         break;
     }
     return;

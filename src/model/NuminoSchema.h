@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "display/CellPaintCache.h"
+#include "display/CellView.h"
 #include "display/DrawingSurface.h"
 #include "model/Platform.h"
 #include "model/UndoRecord.h"
@@ -78,6 +79,9 @@ class NuminoSchema {
   void Refresh(DrawingSurface& frm);
   void SetCurrentCell(DrawingSurface& frm, std::int16_t row, std::int16_t col);
   void DisplayNumber(DrawingSurface& frm, std::int16_t row, std::int16_t col);
+  // What the cell (row, col), 1..9 each, shows: the one account of it that
+  // the drawing and the accessible board both read.
+  CellView ViewOf(std::int16_t row, std::int16_t col) const;
 
   // --- input/ ---
   // One key-down (KeyCode), typed character (KeyAscii) or button release
@@ -123,7 +127,9 @@ class NuminoSchema {
   void DrawMark(std::int16_t d, std::int16_t mask, DrawingSurface& frm, std::int16_t row,
                 std::int16_t col, Colour colour);
   void PrintCentred(DrawingSurface& frm, std::int16_t row, std::int16_t col, std::int16_t value);
-  CellLook LookOf(std::int16_t row, std::int16_t col, Colour background, bool printTwice) const;
+  // ViewOf with the current cell's digit already read.
+  CellView ViewOf(std::int16_t row, std::int16_t col, std::int16_t currentDigit) const;
+  CellLook LookOf(const CellView& view, Colour background, bool printTwice) const;
   void TurnFontBold(DrawingSurface& frm);
 
   void UndoStep(DrawingSurface& frm);

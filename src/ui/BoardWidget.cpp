@@ -13,6 +13,7 @@
 
 #include "display/BoardGeometry.h"
 #include "input/InputCodes.h"
+#include "ui/BoardAccessible.h"
 #include "ui/BoardFont.h"
 #include "ui/KeyMapping.h"
 #include "ui/Zoom.h"
@@ -66,6 +67,7 @@ BoardWidget::BoardWidget(QWidget* parent) : QWidget(parent) {
   setAttribute(Qt::WA_OpaquePaintEvent);
   surface_ = std::make_unique<QImageSurface>(QSize(kSide, kSide), devicePixelRatioF(), palette(),
                                              BoardFont());
+  InstallBoardAccessibility();
 }
 
 BoardWidget::~BoardWidget() = default;
@@ -148,7 +150,7 @@ void BoardWidget::keyPressEvent(QKeyEvent* event) {
     StepZoom(*zoom);
     return;
   }
-  const RoutedKey key = MapKey(event->key(), event->text());
+  const RoutedKey key = MapKey(event->key(), event->text(), event->modifiers());
   if (key.keyCode == 0 && key.keyAscii == 0) {
     QWidget::keyPressEvent(event);
     return;

@@ -7,6 +7,10 @@
 
 #include "ui/QImageSurface.h"
 
+namespace numino {
+class NuminoSchema;
+}
+
 // The window's central widget: it owns the retained board image and shows it,
 // and turns key presses and button releases into the input codes of the
 // puzzle core. It never draws the board itself.
@@ -26,6 +30,10 @@ class BoardWidget : public QWidget {
   QImageSurface& Surface();
   // Shows what was drawn on the surface since the last call.
   void ShowDrawing();
+  // The puzzle on the board, which its accessible table reads out; the
+  // window sets it, nullptr for none.
+  void SetSchema(const numino::NuminoSchema* schema) { schema_ = schema; }
+  const numino::NuminoSchema* Schema() const { return schema_; }
 
   // One of zoom::kSteps; 1 until changed.
   qreal Zoom() const { return zoom_; }
@@ -77,4 +85,5 @@ class BoardWidget : public QWidget {
   std::unique_ptr<QImageSurface> surface_;
   qreal zoom_ = 1;
   int wheelAngle_ = 0;  // what the wheel turned since its last step, in 1/8 degrees
+  const numino::NuminoSchema* schema_ = nullptr;
 };

@@ -44,7 +44,13 @@ std::int16_t PrintableAscii(const QString& text) {
 
 }  // namespace
 
-RoutedKey MapKey(int qtKey, const QString& text) {
+RoutedKey MapKey(int qtKey, const QString& text, Qt::KeyboardModifiers modifiers) {
+  const bool ctrlOnly =
+      (modifiers & Qt::ControlModifier) && !(modifiers & (Qt::AltModifier | Qt::MetaModifier));
+  // Ctrl+0 is not among them: it is left to the board widget.
+  if (ctrlOnly && qtKey >= Qt::Key_1 && qtKey <= Qt::Key_9) {
+    return {HandExclusionKey(qtKey - Qt::Key_0), 0};
+  }
   for (const NamedKey& named : kNamedKeys) {
     if (named.qtKey == qtKey) return {named.keyCode, named.keyAscii};
   }

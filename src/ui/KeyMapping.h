@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <Qt>
 
 #include <cstdint>
 
@@ -13,5 +14,8 @@ struct RoutedKey {
 };
 
 // Maps from QKeyEvent::key() (never from native codes); text() only supplies
-// the printable character of keys not handled by name.
-RoutedKey MapKey(int qtKey, const QString& text);
+// the printable character of keys not handled by name. Of the modifiers only
+// Ctrl counts, and only with a digit 1..9: that is a hand exclusion, which
+// types nothing. Shift may be held too, for keyboards whose digit row needs
+// it; with Alt or Meta the key is an ordinary one.
+RoutedKey MapKey(int qtKey, const QString& text, Qt::KeyboardModifiers modifiers = Qt::NoModifier);

@@ -23,6 +23,7 @@
 #include "document/DocumentTexts.h"
 #include "document/PastedGrid.h"
 #include "ui/Application.h"
+#include "ui/BoardAccessible.h"
 #include "ui/BoardWidget.h"
 #include "ui/QtPlatform.h"
 #include "ui/Zoom.h"
@@ -93,7 +94,9 @@ frmNumino::frmNumino(numino::Platform& platform, QString programName, QWidget* p
   Form_Load();
 }
 
-frmNumino::~frmNumino() = default;
+// The board outlives the schema by a moment: Qt deletes the widgets after
+// the members.
+frmNumino::~frmNumino() { board_->SetSchema(nullptr); }
 
 QString frmNumino::ProgramName() {
   return QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
@@ -135,6 +138,7 @@ void frmNumino::RestoreZoom() {
 // copies the picture.
 void frmNumino::Form_Load() {
   schema_ = std::make_unique<numino::NuminoSchema>(platform_);
+  board_->SetSchema(schema_.get());
   UpdateTitle();
   RefreshBoard();
 }
@@ -148,6 +152,7 @@ void frmNumino::UpdateTitle() {
 void frmNumino::RefreshBoard() {
   schema_->Refresh(board_->Surface());
   board_->ShowDrawing();
+  AnnounceBoardChanges(*board_);
 }
 
 // One call per event; the arguments that do not carry it are 0.
@@ -155,6 +160,7 @@ void frmNumino::Route(std::int16_t keyAscii, std::int16_t keyCode, std::int16_t 
                       int y) {
   schema_->ProcessInput(board_->Surface(), keyAscii, keyCode, button, x, y);
   board_->ShowDrawing();
+  AnnounceBoardChanges(*board_);
 }
 
 // A Yes whose save did not happen (the dialog dismissed, the write failed)

@@ -83,29 +83,25 @@ void LiteralBoard::DisplayNumber(std::int16_t row, std::int16_t col) {
   }
 }
 
+// What the cell shows comes from the schema's own account of it
+// (ViewOf, tested on its own); how that is painted is written out here.
 void LiteralBoard::DrawCell(std::int16_t row, std::int16_t col) {
-  const std::int16_t m = schema_.GetExclusionMask(row, col);
+  const CellView view = schema_.ViewOf(row, col);
   const Colour b = frm_.FillColor();
   frm_.FilledBox(col * 24 - 9, row * 24 - 9, col * 24 + 9, row * 24 + 9, b);
-  const std::int16_t value = schema_.cellValues[row][col];
-  if (value != 0) {
-    PrintCentred(row, col, value);
+  if (view.value != 0) {
+    PrintCentred(row, col, view.value);
     return;
   }
-  const std::int16_t cv = schema_.GetBuffer(schema_.currentRow, schema_.currentCol);
-  const std::int16_t user = schema_.userExclusions[row][col];
-  if (cv != 0) {
-    const int bit = 1 << (cv - 1);
-    if ((user & bit) == 0 && (m & bit) == 0) {
-      frm_.FilledBox(col * 24 - 9, row * 24 - 9, col * 24 + 9, row * 24 + 9, Colour::Direct(65280));
-    }
+  if (view.green) {
+    frm_.FilledBox(col * 24 - 9, row * 24 - 9, col * 24 + 9, row * 24 + 9, Colour::Direct(65280));
   }
   for (std::int16_t d = 1; d <= 9; ++d) {
-    DrawMark(d, m, row, col, Colour::Direct(255));
+    DrawMark(d, view.peerMask, row, col, Colour::Direct(255));
     // A deliberate mend: the old program drew hand marks in black
     // (Colour::Direct(0)), which a dark theme hides. They take the ink, system
     // colour 18, which is black on the usual light theme.
-    if (user != 0) DrawMark(d, user, row, col, kButtonText);
+    if (view.userMask != 0) DrawMark(d, view.userMask, row, col, kButtonText);
   }
 }
 
@@ -149,6 +145,12 @@ void LiteralBoard::ProcessInput(std::int16_t KeyAscii, std::int16_t KeyCode, std
     if (KeyCode == 46) {
       schema_.SetBuffer(R, C, 0, false);
       SetCurrentCell(R, C);
+    }
+    // Ctrl with a digit: codes 0x101..0x109 rule out that digit by hand in
+    // an empty current cell.
+    if (KeyCode >= 0x101 && KeyCode <= 0x109 && R > 0 && C > 0 && schema_.GetBuffer(R, C) == 0) {
+      schema_.ToggleUserExclusion(R, C, static_cast<std::int16_t>(KeyCode - 0x100));
+      DisplayNumber(R, C);
     }
     return;
   }

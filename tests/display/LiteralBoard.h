@@ -13,7 +13,8 @@ namespace numino::testing {
 // of 24 pixels whose grid starts at 12) rather than taken from the display
 // code. It reads and writes the schema's public fields and uses the schema
 // only for model operations that draw nothing (GetBuffer, SetBuffer,
-// GetExclusionMask, ToggleUserExclusion).
+// ToggleUserExclusion) and for what a cell shows (ViewOf): which digit,
+// marks and highlight; where and how they are painted is worked out here.
 //
 // Two deliberate differences from the old program: when no cell becomes
 // current, the repaint runs after the current cell is cleared, so that no

@@ -78,9 +78,11 @@ class StepMaker {
     } else if (pick < 68) {
       s.button = Below(5) == 0 ? 3 : 1;  // left, sometimes with the right one held
       Position(s);
-    } else if (pick < 80) {
+    } else if (pick < 76) {
       s.button = Below(5) == 0 ? 6 : 2;  // right, sometimes with the middle one
       Position(s);
+    } else if (pick < 80) {
+      s.keyCode = static_cast<std::int16_t>(0x101 + Below(9));  // Ctrl with a digit
     } else if (pick < 88) {
       s.keyAscii = 8;
     } else if (pick < 94) {

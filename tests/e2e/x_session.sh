@@ -107,12 +107,14 @@ x_session_start() {
 }
 
 # start_program [ARGS...]: the program, with a home and desktop folders of
-# its own. The session bus named here does not exist: without any, the D-Bus
-# library would try to start one for the X display, which would outlive the
-# test.
+# its own. Unless session_bus names a private bus, the session bus named
+# here does not exist: without any, the D-Bus library would try to start one
+# for the X display, which would outlive the test.
+session_bus=
 start_program() {
   env -u SESSION_MANAGER -u QT_SCALE_FACTOR -u QT_SCREEN_SCALE_FACTORS -u QT_STYLE_OVERRIDE \
-    -u QT_FONT_DPI DBUS_SESSION_BUS_ADDRESS="unix:path=$tmp/runtime/no-bus" \
+    -u QT_FONT_DPI -u AT_SPI_BUS_ADDRESS \
+    DBUS_SESSION_BUS_ADDRESS="${session_bus:-unix:path=$tmp/runtime/no-bus}" \
     HOME="$tmp/home" XDG_CONFIG_HOME="$tmp/config" XDG_DATA_HOME="$tmp/data" \
     XDG_CACHE_HOME="$tmp/cache" XDG_RUNTIME_DIR="$tmp/runtime" QT_QPA_PLATFORM=xcb \
     "$program" "$@" >"$tmp/numino.log" 2>&1 &

@@ -105,7 +105,9 @@ Event NextEvent(ByteReader& in) {
   } else if (kind == 5) {
     e.keyAscii = in.Int16();
   } else if (kind <= 8) {
-    e.keyCode = kKeys[in.Byte() % std::size(kKeys)];
+    // From 240 up: Ctrl with a digit, 0x101..0x109, a hand exclusion.
+    const std::uint8_t b = in.Byte();
+    e.keyCode = b < 240 ? kKeys[b % std::size(kKeys)] : static_cast<std::int16_t>(0x101 + b % 9);
   } else if (kind == 9) {
     e.keyCode = in.Int16();
   } else if (kind <= 13) {
@@ -184,6 +186,11 @@ void CheckStep(const ModelSnapshot& before, const Event& e, const ModelSnapshot&
         pushed();
         break;
       default:
+        if (e.keyCode >= 0x101 && e.keyCode <= 0x109 && before.cells[R][C] == 0) {
+          expected.exclusions[R][C] =
+              static_cast<std::int16_t>(expected.exclusions[R][C] ^ (1 << (e.keyCode - 0x101)));
+          pushed();
+        }
         break;
     }
   } else if ((e.button & 1) != 0) {

@@ -276,5 +276,59 @@ TEST(ProcessInput, ADigitKeyActsOnceForItsTwoEvents) {
   EXPECT_EQ(b.schema.history.size(), 2u);
 }
 
+TEST(ProcessInput, CtrlWithADigitRulesItOutInAnEmptyCurrentCell) {
+  struct Row {
+    int code;
+    std::int16_t value;  // of the current cell (4, 6)
+    bool toggled;
+    const char* why;
+  };
+  const Row rows[] = {
+      {0x101, 0, true, "Ctrl+1 in an empty cell"},
+      {0x109, 0, true, "Ctrl+9, the last digit"},
+      {0x107, 3, false, "a full cell shows no marks, so it takes none"},
+      {0x100, 0, false, "no digit 0 to rule out"},
+      {0x10A, 0, false, "no digit 10"},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.why);
+    BoardSession b;
+    b.Select(4, 6);
+    if (r.value != 0) b.Char('0' + r.value);
+    b.schema.ClearHistory();
+    b.schema.modifiedFlag = false;
+    b.Key(r.code);
+    const int d = r.code - 0x100;
+    if (r.toggled) {
+      EXPECT_EQ(b.schema.userExclusions[4][6], 1 << (d - 1));
+      const auto after = static_cast<std::int16_t>(-1 - (1 << (d - 1)));
+      EXPECT_EQ(b.schema.history, (std::vector<UndoRecord>{{4, 6, -1, after}}));
+      EXPECT_EQ(MarkColour(b.frm, 4, 6, d), RasterSurface::kBlack);
+    } else {
+      EXPECT_EQ(b.schema.userExclusions[4][6], 0);
+      EXPECT_TRUE(b.schema.history.empty());
+    }
+    EXPECT_FALSE(b.schema.Modified());
+    EXPECT_TRUE(b.IsCurrent(4, 6));
+  }
+}
+
+TEST(ProcessInput, CtrlWithADigitTwiceAdmitsItAndBothAreUndone) {
+  BoardSession b;
+  b.Select(2, 2);
+  b.Key(0x105);
+  b.Key(0x105);
+  EXPECT_EQ(b.schema.userExclusions[2][2], 0);
+  EXPECT_EQ(b.schema.history.size(), 2u);
+  b.Undo();
+  EXPECT_EQ(b.schema.userExclusions[2][2], 16) << "undoing the second admits nothing";
+  EXPECT_EQ(MarkColour(b.frm, 2, 2, 5), RasterSurface::kBlack);
+  b.Undo();
+  EXPECT_EQ(b.schema.userExclusions[2][2], 0);
+  b.Redo();
+  EXPECT_EQ(b.schema.userExclusions[2][2], 16);
+  EXPECT_TRUE(b.IsCurrent(2, 2));
+}
+
 }  // namespace
 }  // namespace numino

@@ -54,4 +54,36 @@ TEST(MapKey, GivesKeyCodesAndCharacters) {
   }
 }
 
+TEST(MapKey, CtrlWithADigitIsAHandExclusion) {
+  struct Row {
+    int qtKey;
+    const char16_t* text;
+    Qt::KeyboardModifiers modifiers;
+    int keyCode;
+    int keyAscii;
+    const char* reason;
+  };
+  const Qt::KeyboardModifiers ctrl = Qt::ControlModifier;
+  const Row rows[] = {
+      {Qt::Key_1, u"1", ctrl, 0x101, 0, "Ctrl+1 rules out 1 and types nothing"},
+      {Qt::Key_9, u"9", ctrl, 0x109, 0, "Ctrl+9, the last digit"},
+      {Qt::Key_5, u"5", ctrl | Qt::KeypadModifier, 0x105, 0, "the keypad's digits count"},
+      {Qt::Key_4, u"4", ctrl | Qt::ShiftModifier, 0x104, 0,
+       "Ctrl+Shift: the digit row of keyboards that need Shift for digits"},
+      {Qt::Key_0, u"0", ctrl, 48, 48, "Ctrl+0 is no exclusion: it is left to the board"},
+      {Qt::Key_5, u"5", Qt::NoModifier, 53, 53, "without Ctrl a digit is typed"},
+      {Qt::Key_5, u"5", Qt::ShiftModifier | Qt::KeypadModifier, 53, 53,
+       "Shift alone changes nothing"},
+      {Qt::Key_5, u"5", ctrl | Qt::AltModifier, 53, 53, "Ctrl+Alt is another key (AltGr)"},
+      {Qt::Key_Exclam, u"!", ctrl | Qt::ShiftModifier, 0, 33, "the key, not the key cap, counts"},
+      {Qt::Key_Left, u"", ctrl, 37, 0, "other keys keep their codes with Ctrl"},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.reason);
+    const RoutedKey codes = MapKey(r.qtKey, QString::fromUtf16(r.text), r.modifiers);
+    EXPECT_EQ(codes.keyCode, r.keyCode);
+    EXPECT_EQ(codes.keyAscii, r.keyAscii);
+  }
+}
+
 }  // namespace

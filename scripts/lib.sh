@@ -4,12 +4,13 @@
 
 # Build and test: compiler, build tools, Qt 6, the font the board is drawn
 # with, Qt's Italian translations, GoogleTest, Google Benchmark and Xlib (for
-# the start-up probe in bench/), an X server for the tests that need a real
-# one, and the desktop-file checkers.
+# the start-up probe in bench/), libSM and libICE (for the session manager of
+# the tests), an X server for the tests that need a real one, and the
+# desktop-file checkers.
 NUMINO_PACKAGES=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev libgl-dev qt6-translations-l10n fonts-liberation2
-  libgtest-dev libgmock-dev libbenchmark-dev libx11-dev
+  libgtest-dev libgmock-dev libbenchmark-dev libx11-dev libsm-dev libice-dev
   xvfb xauth xdotool x11-apps imagemagick
   desktop-file-utils appstream dpkg-dev file
 )

@@ -78,6 +78,11 @@ class NuminoSchema {
   void Refresh(DrawingSurface& frm);
   void SetCurrentCell(DrawingSurface& frm, std::int16_t row, std::int16_t col);
   void DisplayNumber(DrawingSurface& frm, std::int16_t row, std::int16_t col);
+  // The cell the last DisplayNumber was for; (0, 0) before the first. After
+  // a Refresh, DisplayNumber for that cell brings back the very picture the
+  // board showed, down to the digit printed twice.
+  std::int16_t RepaintRow() const { return drawn_.TargetRow(); }
+  std::int16_t RepaintCol() const { return drawn_.TargetCol(); }
 
   // --- input/ ---
   // One key-down (KeyCode), typed character (KeyAscii) or button release

@@ -3,9 +3,11 @@
 # normal close: a document named on the command line is played (digits
 # typed, one ruled out by hand), the program is killed with kill -9, and the
 # next start, answered Yes, shows the same board and title; Backspace then
-# undoes the last edit, on the screen and in the work kept. The same again after SIGTERM, which ends the
-# program without asking. A second program running beside the first is not
-# offered the first one's file.
+# undoes the last edit, on the screen and in the work kept. The same again
+# after SIGTERM, which ends the program without asking. A second program
+# running beside the first is not offered the first one's file. A document
+# named on the command line opens after the question, through the save
+# prompt.
 #
 #   recover_after_kill.sh PROGRAM
 #
@@ -20,6 +22,7 @@ state=$tmp/state/numino
 recovery_files() { find "$state" -maxdepth 1 -name '*.recovery' 2>/dev/null; }
 recovery_count() { recovery_files | wc -l; }
 has_recovery() { [ "$(recovery_count)" -eq 1 ]; }
+no_recovery() { [ "$(recovery_count)" -eq 0 ]; }
 # The file is written within a second or two of a change: long enough after
 # the last one, it holds all of them.
 settle() { sleep 2.5; }
@@ -124,14 +127,35 @@ wait_for 15 "the 6 undone in the work kept" recovery_line 5 000000000
 probes=("${six_back[@]}")
 expect_screen "the exclusion undone after SIGTERM"
 
+# --- A start with a document on the command line asks about the work
+# first, then opens the document as a dropped one, after the save prompt.
+kill -TERM "$numino_pid"
+expect_exit 20
+other="$tmp/docs/altra.nmo"
+printf '%s\r\n' 000000000 000000000 000000000 000000000 000000000 \
+  000000000 000000000 000000000 000000001 >"$other"
+start_program "$other"
+wait_for 60 "the main window" has_window '^Numino - \(Senza nome\)$'
+main=$(visible_windows '^Numino - \(Senza nome\)$' | head -n 1)
+answer_recovery Return
+prompt_window() { visible_windows "^$1\$" | grep -vx "$main" | head -n 1; }
+has_prompt() { [ -n "$(prompt_window "$1")" ]; }
+wait_for 30 "the prompt 'Salvo i dati?' for the work brought back" has_prompt 'Numino - partita'
+focus "$(prompt_window 'Numino - partita')"
+keys n
+wait_for 30 "the document named on the command line" title_is "$main" "Numino - altra"
+wait_for 10 "the recovery file to go with the work it held" no_recovery
+
 # --- A normal close, answered No, leaves nothing behind.
+focus "$main"
+keys 4
+settle
+has_recovery || fail "no recovery file for the change to altra.nmo"
 keys alt+f e
-prompt_window() { visible_windows '^Numino - partita$' | grep -vx "$main" | head -n 1; }
-has_prompt() { [ -n "$(prompt_window)" ]; }
-wait_for 30 "the prompt 'Salvo i dati?'" has_prompt
-focus "$(prompt_window)"
+wait_for 30 "the prompt 'Salvo i dati?'" has_prompt 'Numino - altra'
+focus "$(prompt_window 'Numino - altra')"
 keys n
 expect_exit 20
-[ "$(recovery_count)" -eq 0 ] || fail "a normal close left a recovery file"
+no_recovery || fail "a normal close left a recovery file"
 
-echo "PASS: work came back after kill -9 and SIGTERM, held from a second program, gone at a close"
+echo "PASS: work came back after kill -9 and SIGTERM, held from a second program, asked before a named document, gone at a close"

@@ -9,13 +9,14 @@ NUMINO_RUN_PACKAGES=(
   qt6-base-dev libgl-dev qt6-translations-l10n fonts-liberation2
 )
 # Build and test (scripts/test, scripts/bench): all that, and GoogleTest,
-# Google Benchmark and Xlib (for the start-up probe in bench/), an X server
-# for the tests that need a real one, and the desktop-file checkers; a
-# private session bus, the accessibility bus and its Python client for
-# reading the board through AT-SPI.
+# Google Benchmark and Xlib (for the start-up probe in bench/), libSM and
+# libICE (for the tests' session manager), an X server for the tests that
+# need a real one, and the desktop-file checkers; a private session bus, the
+# accessibility bus and its Python client for reading the board through
+# AT-SPI.
 NUMINO_PACKAGES=(
   "${NUMINO_RUN_PACKAGES[@]}" pkg-config
-  libgtest-dev libgmock-dev libbenchmark-dev libx11-dev
+  libgtest-dev libgmock-dev libbenchmark-dev libx11-dev libsm-dev libice-dev
   xvfb xauth xdotool x11-apps imagemagick
   desktop-file-utils appstream dpkg-dev file
   dbus-daemon at-spi2-core python3-gi gir1.2-atspi-2.0

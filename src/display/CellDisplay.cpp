@@ -64,6 +64,7 @@ void NuminoSchema::SetCurrentCell(DrawingSurface& frm, std::int16_t row, std::in
 // same as if all 81 were.
 void NuminoSchema::DisplayNumber(DrawingSurface& frm, std::int16_t row, std::int16_t col) {
   drawn_.Adopt(frm);
+  drawn_.SetTarget(row, col);
   const std::int16_t v = GetBuffer(row, col);
   const Colour background = frm.FillColor();
   // Read once: no cell is painted before the loop ends.

@@ -55,9 +55,20 @@ class CellPaintCache {
   bool FontBold() const { return fontBold_; }
   void SetFontBold() { fontBold_ = true; }
 
+  // The cell the last repaint was made for, whose digit, if any, lies
+  // printed twice; (0, 0) before the first.
+  std::int16_t TargetRow() const { return targetRow_; }
+  std::int16_t TargetCol() const { return targetCol_; }
+  void SetTarget(std::int16_t row, std::int16_t col) {
+    targetRow_ = row;
+    targetCol_ = col;
+  }
+
  private:
   const DrawingSurface* surface_ = nullptr;
   bool fontBold_ = false;
+  std::int16_t targetRow_ = 0;
+  std::int16_t targetCol_ = 0;
   std::array<std::array<std::optional<CellLook>, 10>, 10> cells_{};
 };
 

@@ -82,6 +82,11 @@ class NuminoSchema {
   // What the cell (row, col), 1..9 each, shows: the one account of it that
   // the drawing and the accessible board both read.
   CellView ViewOf(std::int16_t row, std::int16_t col) const;
+  // The cell the last DisplayNumber was for; (0, 0) before the first. After
+  // a Refresh, DisplayNumber for that cell brings back the very picture the
+  // board showed, down to the digit printed twice.
+  std::int16_t RepaintRow() const { return drawn_.TargetRow(); }
+  std::int16_t RepaintCol() const { return drawn_.TargetCol(); }
 
   // --- input/ ---
   // One key-down (KeyCode), typed character (KeyAscii) or button release

@@ -16,16 +16,19 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QSessionManager>
 #include <QUrl>
 
 #include <optional>
 
 #include "document/DocumentTexts.h"
 #include "document/PastedGrid.h"
+#include "document/RecoveryFormat.h"
 #include "ui/Application.h"
 #include "ui/BoardAccessible.h"
 #include "ui/BoardWidget.h"
 #include "ui/QtPlatform.h"
+#include "ui/WorkRecovery.h"
 #include "ui/Zoom.h"
 #include "ui/ZoomMemory.h"
 
@@ -36,6 +39,10 @@ using numino::MessageStyle;
 namespace {
 
 const char* const kSaveQuestion = "Salvo i dati?";
+
+const char* const kRecoveryTitle = "Numino";
+const char* const kRecoveryQuestion =
+    "Numino non è stato chiuso correttamente. Recupero il lavoro non salvato?";
 
 const char* const kAboutTitle = "Informazioni su Numino";
 const char* const kAboutText =
@@ -90,6 +97,10 @@ frmNumino::frmNumino(numino::Platform& platform, QString programName, QWidget* p
   connect(board_, &BoardWidget::ZoomChanged, this, [](qreal zoom) { RememberZoom(zoom); });
   setAcceptDrops(true);
   board_->setFocus();
+  // Called within the session manager's message: the session waits for
+  // the answer.
+  connect(qApp, &QGuiApplication::commitDataRequest, this, &frmNumino::CommitData,
+          Qt::DirectConnection);
 
   Form_Load();
 }
@@ -161,6 +172,17 @@ void frmNumino::Route(std::int16_t keyAscii, std::int16_t keyCode, std::int16_t 
   schema_->ProcessInput(board_->Surface(), keyAscii, keyCode, button, x, y);
   board_->ShowDrawing();
   AnnounceBoardChanges(*board_);
+  NoteWorkChanged();
+}
+
+void frmNumino::NoteWorkChanged() {
+  sessionEnd_ = SessionEnd::None;
+  if (recovery_) recovery_->NoteChange();
+}
+
+void frmNumino::SettleWork() {
+  sessionEnd_ = SessionEnd::None;
+  if (recovery_) recovery_->Settle();
 }
 
 // A Yes whose save did not happen (the dialog dismissed, the write failed)
@@ -190,6 +212,7 @@ bool frmNumino::SaveDocument(bool askName) {
                          MessageStyle::OkExclamation);
   }
   UpdateTitle();
+  SettleWork();
   return written;
 }
 
@@ -198,6 +221,7 @@ void frmNumino::mnuNuovo_Click() {
   schema_->Reset();
   UpdateTitle();
   RefreshBoard();
+  SettleWork();
 }
 
 void frmNumino::mnuApri_Click() {
@@ -216,6 +240,7 @@ void frmNumino::ReadDocument(const std::function<void()>& read) {
   }
   UpdateTitle();
   RefreshBoard();
+  SettleWork();
 }
 
 void frmNumino::OpenDocument(const QString& path) {
@@ -250,6 +275,7 @@ void frmNumino::PasteGrid() {
   schema_->NewFromGrid(*grid);
   UpdateTitle();
   RefreshBoard();
+  SettleWork();
 }
 
 void frmNumino::mnuSalva_Click() { SaveDocument(false); }
@@ -277,9 +303,84 @@ void frmNumino::dropEvent(QDropEvent* event) {
 }
 
 void frmNumino::closeEvent(QCloseEvent* event) {
-  if (QuerySaveChanges() == SavePrompt::Cancelled) {
+  if (sessionEnd_ == SessionEnd::None && QuerySaveChanges() == SavePrompt::Cancelled) {
     event->ignore();
     return;
   }
+  if (recovery_) {
+    if (sessionEnd_ == SessionEnd::LeaveWork) {
+      recovery_->Settle();
+    } else {
+      recovery_->Discard();
+    }
+  }
   event->accept();
+}
+
+void frmNumino::EnableRecovery(const std::string& folder) {
+  recovery_ = std::make_unique<WorkRecovery>(*schema_, folder);
+}
+
+// Asked once, for the newest such file; any others stay for later starts.
+// The file is this program's from now on: Yes keeps it as the work's own,
+// No deletes it.
+bool frmNumino::OfferRecovery() {
+  if (!recovery_) return false;
+  const std::optional<numino::recovery::Work> work = recovery_->TakeOrphan();
+  if (!work) return false;
+  if (platform_.MessageBox(kRecoveryQuestion, kRecoveryTitle, MessageStyle::YesNoQuestion) !=
+      MessageAnswer::Yes) {
+    recovery_->Discard();
+    return false;
+  }
+  numino::recovery::Install(*work, *schema_);
+  UpdateTitle();
+  RefreshBoard();
+  if (work->repaintRow != 0) {
+    schema_->DisplayNumber(board_->Surface(), work->repaintRow, work->repaintCol);
+    board_->ShowDrawing();
+  }
+  return true;
+}
+
+// exit() rather than quit(): quit() would close the window, which asks.
+// A dialog open now returns at once, and so does any opened after it.
+void frmNumino::KeepWorkAndQuit() {
+  if (recovery_) {
+    recovery_->Settle();
+    recovery_->Freeze();
+  }
+  QCoreApplication::exit(0);
+}
+
+// Cancelling without release(): Qt ends the interaction itself, telling
+// the manager that the session is to go on.
+void frmNumino::CommitData(QSessionManager& manager) {
+  if (!SessionMayEnd([&manager] { return manager.allowsInteraction(); })) {
+    manager.cancel();
+    return;
+  }
+  manager.release();
+}
+
+// After the session manager asked, the window's close asks no more: the
+// manager ends the program by closing it.
+bool frmNumino::SessionMayEnd(const std::function<bool()>& mayInteract) {
+  if (!schema_->Modified()) return true;
+  if (!mayInteract()) {
+    if (recovery_) recovery_->Settle();
+    sessionEnd_ = SessionEnd::LeaveWork;
+    return true;
+  }
+  switch (QuerySaveChanges()) {
+    case SavePrompt::Cancelled:
+      return false;
+    case SavePrompt::Declined:
+      if (recovery_) recovery_->Discard();
+      break;
+    default:
+      break;
+  }
+  sessionEnd_ = SessionEnd::Settled;
+  return true;
 }

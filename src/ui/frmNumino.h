@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <memory>
+#include <string>
 
 #include "model/NuminoSchema.h"
 #include "model/Platform.h"
@@ -12,6 +13,8 @@
 class BoardWidget;
 class QAction;
 class QMenu;
+class QSessionManager;
+class WorkRecovery;
 
 // The program's only window. It owns the one puzzle, hands it every key
 // press, typed character and button release, and runs the menu commands.
@@ -53,6 +56,21 @@ class frmNumino : public QMainWindow {
   // text is refused with a message and changes nothing.
   void PasteGrid();
 
+  // Keeps a recovery file of the work in folder from now on: the program
+  // does so in the user's state folder, a test in a folder of its own.
+  void EnableRecovery(const std::string& folder);
+  // At start, before any document is opened: offers back the work of a
+  // program that did not close normally. True when the work came back.
+  bool OfferRecovery();
+  // SIGTERM and its kind: the work goes into the recovery file, and the
+  // program ends without asking anything.
+  void KeepWorkAndQuit();
+  // The session manager's question before the session ends.
+  void CommitData(QSessionManager& manager);
+  // Its answer, false to keep the session going. mayInteract asks the
+  // manager whether the save prompt may be shown.
+  bool SessionMayEnd(const std::function<bool()>& mayInteract);
+
  protected:
   // Form_Unload: every request to close comes here.
   void closeEvent(QCloseEvent* event) override;
@@ -82,10 +100,22 @@ class frmNumino : public QMainWindow {
   };
   SavePrompt QuerySaveChanges();
   bool SaveDocument(bool askName);
+  // After an input, and after a command changed the document: the recovery
+  // file follows it, soon or at once.
+  void NoteWorkChanged();
+  void SettleWork();
 
   numino::Platform& platform_;
   QString programName_;
   QString title_;  // as shown, before escaping for Qt
   BoardWidget* board_ = nullptr;
   std::unique_ptr<numino::NuminoSchema> schema_;
+  std::unique_ptr<WorkRecovery> recovery_;
+  // What the end of the session settled, for the close that follows it.
+  enum class SessionEnd {
+    None,       // nothing: a close asks as always
+    Settled,    // the user answered the prompt: the close asks no more
+    LeaveWork,  // no prompt was allowed: the close keeps the recovery file
+  };
+  SessionEnd sessionEnd_ = SessionEnd::None;
 };

@@ -8,6 +8,8 @@
 #include "ui/Application.h"
 #include "ui/CommandLine.h"
 #include "ui/QtPlatform.h"
+#include "ui/RecoveryFile.h"
+#include "ui/StopSignals.h"
 #include "ui/frmNumino.h"
 
 int main(int argc, char** argv) {
@@ -30,10 +32,24 @@ int main(int argc, char** argv) {
   QtPlatform platform;
   frmNumino window(platform);
   platform.SetOwner(&window);
+  window.EnableRecovery(RecoveryFile::DefaultFolder());
   window.show();
   // Only once the window is up, so that a message about the file has a
-  // window to belong to. A file that cannot be opened leaves the empty,
-  // unnamed document, and the program goes on.
-  if (commandLine.file) window.OpenDocument(*commandLine.file);
+  // window to belong to. Work brought back from a recovery file is asked
+  // about first; the file is then opened as a dropped one is, after the
+  // save prompt. A file that cannot be opened leaves the document as it
+  // was, and the program goes on.
+  const bool recovered = window.OfferRecovery();
+  if (commandLine.file) {
+    if (recovered) {
+      window.OpenDroppedFile(*commandLine.file);
+    } else {
+      window.OpenDocument(*commandLine.file);
+    }
+  }
+  // Set only now: until the event loop runs, a signal still ends the
+  // program at once, and nothing of this run's work exists yet.
+  StopSignals stopSignals;
+  QObject::connect(&stopSignals, &StopSignals::Received, &window, &frmNumino::KeepWorkAndQuit);
   return QApplication::exec();
 }

@@ -25,8 +25,10 @@ tmp=
 xvfb_pid=
 numino_pid=
 keep=
+other_pids=()  # more processes a script started, ended with the rest
 cleanup() {
   [ -n "$numino_pid" ] && kill "$numino_pid" 2>/dev/null
+  [ ${#other_pids[@]} -eq 0 ] || kill "${other_pids[@]}" 2>/dev/null
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
   wait 2>/dev/null
   [ -n "$tmp" ] || return
@@ -107,17 +109,21 @@ x_session_start() {
 }
 
 # start_program [ARGS...]: the program, with a home and desktop folders of
-# its own. Unless session_bus names a private bus, the session bus named
-# here does not exist: without any, the D-Bus library would try to start one
-# for the X display, which would outlive the test.
+# its own (its recovery files go to $tmp/state/numino). The session bus
+# named here does not exist: without any, the D-Bus library would try to
+# start one for the X display, which would outlive the test. A session
+# manager is reached only when `session_manager` holds its address, and a
+# private session bus only when `session_bus` names it.
+session_manager=
 session_bus=
 start_program() {
   env -u SESSION_MANAGER -u QT_SCALE_FACTOR -u QT_SCREEN_SCALE_FACTORS -u QT_STYLE_OVERRIDE \
     -u QT_FONT_DPI -u AT_SPI_BUS_ADDRESS \
     DBUS_SESSION_BUS_ADDRESS="${session_bus:-unix:path=$tmp/runtime/no-bus}" \
     HOME="$tmp/home" XDG_CONFIG_HOME="$tmp/config" XDG_DATA_HOME="$tmp/data" \
-    XDG_CACHE_HOME="$tmp/cache" XDG_RUNTIME_DIR="$tmp/runtime" QT_QPA_PLATFORM=xcb \
-    "$program" "$@" >"$tmp/numino.log" 2>&1 &
+    XDG_CACHE_HOME="$tmp/cache" XDG_RUNTIME_DIR="$tmp/runtime" XDG_STATE_HOME="$tmp/state" \
+    QT_QPA_PLATFORM=xcb ${session_manager:+SESSION_MANAGER="$session_manager"} \
+    "$program" "$@" >>"$tmp/numino.log" 2>&1 &
   numino_pid=$!
 }
 
@@ -191,6 +197,18 @@ screen_mismatches() {
   done
 }
 screen_as_expected() { [ -z "$(screen_mismatches)" ]; }
+
+# board_shot FILE: the board as the screen shows it now, as a PNG.
+board_shot() {
+  xwd -root -silent -out "$tmp/shot.xwd" || fail "xwd failed"
+  convert "xwd:$tmp/shot.xwd" -crop "${board_side}x${board_side}+${board_x}+${board_y}" +repage \
+    "$1" || fail "convert could not cut the board out of the screen"
+}
+# board_is FILE: the board shows now exactly the pixels of that shot.
+board_is() {
+  board_shot "$tmp/now.png"
+  [ "$(compare -metric AE "$1" "$tmp/now.png" null: 2>&1)" = 0 ]
+}
 
 # expect_screen WHAT: painting follows the input asynchronously, so the
 # probes get 15 s to come true; then fails with the mismatches.

@@ -1,0 +1,117 @@
+#!/usr/bin/env bash
+# The end of the session asks as closing the window does. A session manager
+# of the tests' own (session_manager.cpp, on libSM and libICE) asks the
+# program to save itself before the session ends:
+#  - modified, answered Cancel: the program tells the manager to cancel the
+#    end of the session, and goes on;
+#  - asked again, answered No: the session may end, and the program ends
+#    when the manager tells it to, without asking again;
+#  - a named document answered Yes: it is saved, and the program ends;
+#  - a manager that allows no interaction: nothing is asked, the work goes
+#    into the recovery file, and the program ends.
+#
+#   logout_asks.sh PROGRAM SESSION_MANAGER
+#
+# Exit status as solve_save_quit.sh: 0 passed, 77 skipped, 1 failed.
+set -u
+
+# shellcheck source-path=SCRIPTDIR source=x_session.sh
+source "$(dirname "${BASH_SOURCE[0]}")/x_session.sh"
+
+x_session_start "${1:?usage: logout_asks.sh PROGRAM SESSION_MANAGER}"
+manager=${2:?usage: logout_asks.sh PROGRAM SESSION_MANAGER}
+state=$tmp/state/numino
+
+# start_manager any|none: a new manager; sets manager_pid, its log and
+# the address the program is started with.
+managers=0
+start_manager() {
+  managers=$((managers + 1))
+  sm_log=$tmp/manager-$managers.log
+  local address=$tmp/manager-$managers.address
+  "$manager" "$sm_log" "$1" >"$address" 2>"$tmp/manager-$managers.errors" &
+  manager_pid=$!
+  other_pids+=("$manager_pid")
+  wait_for 10 "the session manager's address" grep -q . "$address"
+  session_manager=$(head -n 1 "$address")
+}
+logged() { grep -qx "$1" "$sm_log"; }
+expect_logged() { wait_for 30 "the session manager to record '$1'" logged "$1"; }
+end_session() { kill -USR1 "$manager_pid"; }
+
+# prompt_window TITLE: the save prompt bears the window's title; it is the
+# second window so named.
+prompt_window() { visible_windows "^$1\$" | grep -vx "$main" | head -n 1; }
+has_prompt() { [ -n "$(prompt_window "$1")" ]; }
+answer_prompt() {
+  wait_for 30 "the prompt 'Salvo i dati?'" has_prompt "$1"
+  focus "$(prompt_window "$1")"
+  keys "$2"
+}
+start_with_manager() {
+  start_manager "$1"
+  shift
+  start_program "$@"
+}
+main_window() {
+  wait_for 60 "the window '$1'" has_window "^$1\$"
+  main=$(visible_windows "^$1\$" | head -n 1)
+  focus "$main"
+}
+no_prompt() { ! has_prompt "$1" || fail "the program asked again after the session's end"; }
+
+# --- Cancel, then No.
+start_with_manager any
+main_window 'Numino - \(Senza nome\)'
+expect_logged registered
+keys 5
+end_session
+answer_prompt 'Numino - \(Senza nome\)' Escape
+expect_logged "interact-done cancel=1"
+expect_logged "save-yourself-done success=0"
+expect_logged shutdown-cancelled
+sleep 1
+check_alive
+
+end_session
+answer_prompt 'Numino - \(Senza nome\)' n
+expect_logged "interact-done cancel=0"
+expect_logged "save-yourself-done success=1"
+expect_logged die
+expect_exit 20 no_prompt 'Numino - \(Senza nome\)'
+[ -z "$(ls -A "$state" 2>/dev/null)" ] || fail "No at the end of the session left a recovery file"
+kill "$manager_pid" 2>/dev/null
+wait "$manager_pid" 2>/dev/null
+
+# --- Yes on a named document saves it.
+document="$tmp/docs/partita.nmo"
+printf '%s\r\n' 000000000 000000000 000000000 000000000 000000000 \
+  000000000 000000000 000000000 000000000 >"$document"
+start_with_manager any "$document"
+main_window 'Numino - partita'
+expect_logged registered
+keys 7
+end_session
+answer_prompt 'Numino - partita' Return
+expect_logged "save-yourself-done success=1"
+expect_logged die
+expect_exit 20
+[ "$(head -c 9 "$document")" = 700000000 ] || fail "Yes at the end of the session did not save"
+kill "$manager_pid" 2>/dev/null
+wait "$manager_pid" 2>/dev/null
+
+# --- No interaction allowed: the work is kept for the next start.
+start_with_manager none
+main_window 'Numino - \(Senza nome\)'
+expect_logged registered
+keys 3
+end_session
+expect_logged "save-yourself-done success=1"
+expect_logged die
+expect_exit 20 no_prompt 'Numino - \(Senza nome\)'
+logged interact-request && fail "the program asked to interact where the manager allows none"
+[ "$(find "$state" -name '*.recovery' | wc -l)" -eq 1 ] ||
+  fail "without interaction the work was not kept: $(ls -A "$state" 2>&1)"
+grep -qx 300000000 "$state"/*.recovery || fail "the recovery file does not hold the 3 typed"
+
+echo "PASS: the end of the session asked, cancelled on Cancel, ended on No and Yes, kept the work"

@@ -313,22 +313,5 @@ TEST(ProcessInput, CtrlWithADigitRulesItOutInAnEmptyCurrentCell) {
   }
 }
 
-TEST(ProcessInput, CtrlWithADigitTwiceAdmitsItAndBothAreUndone) {
-  BoardSession b;
-  b.Select(2, 2);
-  b.Key(0x105);
-  b.Key(0x105);
-  EXPECT_EQ(b.schema.userExclusions[2][2], 0);
-  EXPECT_EQ(b.schema.history.size(), 2u);
-  b.Undo();
-  EXPECT_EQ(b.schema.userExclusions[2][2], 16) << "undoing the second admits nothing";
-  EXPECT_EQ(MarkColour(b.frm, 2, 2, 5), RasterSurface::kBlack);
-  b.Undo();
-  EXPECT_EQ(b.schema.userExclusions[2][2], 0);
-  b.Redo();
-  EXPECT_EQ(b.schema.userExclusions[2][2], 16);
-  EXPECT_TRUE(b.IsCurrent(2, 2));
-}
-
 }  // namespace
 }  // namespace numino

@@ -16,7 +16,7 @@
 #include "ui/BoardAccessible.h"
 #include "ui/BoardFont.h"
 #include "ui/KeyMapping.h"
-#include "ui/Zoom.h"
+#include "display/Zoom.h"
 
 namespace {
 
@@ -115,7 +115,7 @@ QPoint BoardWidget::BoardPoint(QPointF position, qreal zoom) {
 }
 
 void BoardWidget::StepZoom(int direction) {
-  const qreal zoom = direction == 0 ? 1 : zoom::Next(zoom_, direction);
+  const qreal zoom = direction == 0 ? 1 : numino::zoom::Next(zoom_, direction);
   if (zoom == zoom_ || (zoom > zoom_ && !Fits(zoom))) return;
   SetZoom(zoom);
   emit ZoomChanged(zoom_);

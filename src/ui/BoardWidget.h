@@ -35,7 +35,7 @@ class BoardWidget : public QWidget {
   void SetSchema(const numino::NuminoSchema* schema) { schema_ = schema; }
   const numino::NuminoSchema* Schema() const { return schema_; }
 
-  // One of zoom::kSteps; 1 until changed.
+  // One of numino::zoom::kSteps; 1 until changed.
   qreal Zoom() const { return zoom_; }
   // Shows the board at that zoom: the widget takes its new size at once
   // and the image is made anew (ImageRemade). ZoomChanged is not emitted.

@@ -11,8 +11,9 @@
 #include <optional>
 #include <utility>
 
-#include "ui/BoardScale.h"
+#include "display/BoardScale.h"
 
+using numino::BoardScale;
 using numino::Colour;
 
 namespace {

@@ -29,7 +29,7 @@
 #include "ui/BoardWidget.h"
 #include "ui/QtPlatform.h"
 #include "ui/WorkRecovery.h"
-#include "ui/Zoom.h"
+#include "display/Zoom.h"
 #include "ui/ZoomMemory.h"
 
 using numino::FileError;
@@ -142,7 +142,7 @@ void frmNumino::BuildMenus() {
 void frmNumino::RestoreZoom() {
   const double remembered = RecallZoom();
   if (remembered <= 1) return;
-  board_->SetZoom(zoom::Remembered(remembered, [this](double zoom) { return board_->Fits(zoom); }));
+  board_->SetZoom(numino::zoom::Remembered(remembered, [this](double zoom) { return board_->Fits(zoom); }));
 }
 
 // The board is drawn before the window is first shown; showing it only

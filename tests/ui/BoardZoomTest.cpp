@@ -17,7 +17,7 @@
 #include "ui/BoardFont.h"
 #include "ui/BoardWidget.h"
 #include "ui/QImageSurface.h"
-#include "ui/Zoom.h"
+#include "display/Zoom.h"
 
 namespace {
 
@@ -58,7 +58,7 @@ std::vector<std::pair<int, int>> Runs(const QImage& image, int at, bool horizont
 // lines and the frame each have one width everywhere, about the scale's.
 TEST(BoardZoom, LinesOfOneKindHaveOneWidthAtEveryScale) {
   for (const qreal ratio : kRatios) {
-    for (const double zoom : zoom::kSteps) {
+    for (const double zoom : numino::zoom::kSteps) {
       const qreal s = ratio * zoom;
       SCOPED_TRACE(testing::Message() << "ratio " << ratio << ", zoom " << zoom);
       Scaled board(s);
@@ -95,7 +95,7 @@ TEST(BoardZoom, LinesOfOneKindHaveOneWidthAtEveryScale) {
 // the board is a solid rectangle of one size.
 TEST(BoardZoom, MarksAndFillsHaveNoBlendedPixelsAtEveryScale) {
   for (const qreal ratio : kRatios) {
-    for (const double zoom : zoom::kSteps) {
+    for (const double zoom : numino::zoom::kSteps) {
       const qreal s = ratio * zoom;
       SCOPED_TRACE(testing::Message() << "ratio " << ratio << ", zoom " << zoom);
       Scaled board(s);
@@ -159,7 +159,7 @@ TEST(BoardZoom, ClicksLandInTheCellDrawnUnderThem) {
   numino::NuminoSchema schema{platform};
   const auto columnOf = [&](int boardX) { return int{schema.MapX(boardX)}; };
   for (const qreal ratio : kRatios) {
-    for (const double zoom : zoom::kSteps) {
+    for (const double zoom : numino::zoom::kSteps) {
       const qreal s = ratio * zoom;
       SCOPED_TRACE(testing::Message() << "ratio " << ratio << ", zoom " << zoom);
       Scaled board(s);

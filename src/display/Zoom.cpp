@@ -1,9 +1,9 @@
-#include "ui/Zoom.h"
+#include "display/Zoom.h"
 
 #include <algorithm>
 #include <cmath>
 
-namespace zoom {
+namespace numino::zoom {
 
 double Next(double current, int direction) {
   const auto at = std::find(kSteps.begin(), kSteps.end(), current);
@@ -20,4 +20,4 @@ double Remembered(double value, const std::function<bool(double)>& fits) {
   return 1;
 }
 
-}  // namespace zoom
+}  // namespace numino::zoom

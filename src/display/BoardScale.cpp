@@ -1,13 +1,15 @@
-#include "ui/BoardScale.h"
+#include "display/BoardScale.h"
 
 #include <algorithm>
 #include <cmath>
 
 #include "display/BoardGeometry.h"
 
+namespace numino {
+
 namespace {
 
-using namespace numino::geometry;
+using namespace geometry;
 
 // The inner layout of a cell, by offset from its left grid line: line 0,
 // gap 1 (the second pixel of a box line), frame 2, marks 3..20, content 21,
@@ -81,3 +83,5 @@ BoardScale::BoardScale(int length, double scale) : edges_(static_cast<std::size_
     Spread(edges_, kBoardEnd + 1, rest, std::max(0, side - edges_[kBoardEnd + 1]));
   }
 }
+
+}  // namespace numino

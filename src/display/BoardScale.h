@@ -2,6 +2,8 @@
 
 #include <vector>
 
+namespace numino {
+
 // Where the board's own pixels land in an image with `scale` device pixels
 // per board pixel, along one axis: Edge(x) is the device coordinate of the
 // left (or top) edge of board pixel x, and Edge(length) the image's side.
@@ -38,3 +40,5 @@ class BoardScale {
  private:
   std::vector<int> edges_;
 };
+
+}  // namespace numino

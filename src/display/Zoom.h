@@ -5,7 +5,7 @@
 
 // The sizes the board can be shown at, as multiples of its own pixels:
 // cells of 24, 36, 48, 60, 72 and 96 pixels on a screen of ratio 1.
-namespace zoom {
+namespace numino::zoom {
 
 inline constexpr std::array<double, 6> kSteps = {1, 1.5, 2, 2.5, 3, 4};
 
@@ -18,4 +18,4 @@ double Next(double current, int direction);
 // not a number).
 double Remembered(double value, const std::function<bool(double)>& fits);
 
-}  // namespace zoom
+}  // namespace numino::zoom

@@ -22,7 +22,7 @@ using numino::NuminoSchema;
 
 // Nothing in the benchmarks asks the user or touches a file.
 struct SilentPlatform : numino::testing::FakePlatform {
-  SilentPlatform() { record = false; }
+  SilentPlatform() { StopRecording(); }
 };
 
 QPalette BoardPalette() {

@@ -37,7 +37,7 @@ constexpr std::string_view kPuzzle =
 // is ever asked.
 struct MemoryPlatform : numino::testing::FakePlatform {
   MemoryPlatform() {
-    record = false;
+    StopRecording();
     saveDefault = openDefault = kPath;
     files[kPath] = kPuzzle;
   }

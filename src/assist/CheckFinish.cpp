@@ -27,14 +27,14 @@ void NuminoSchema::CheckFinish() {
       const int v = cellValues[row][col];
       const bool isDigit = v >= 1 && v <= kSize;
       if (!isDigit || GetExclusionMask(row, col) != (kAllDigits ^ (1 << (v - 1)))) {
-        platform_.MessageBox("Schema non valido (verificare la casella in riga " +
+        platform_.dialogs.MessageBox("Schema non valido (verificare la casella in riga " +
                                  std::to_string(row) + ", colonna " + std::to_string(col) + ")",
                              kTitle, MessageStyle::OkExclamation);
         return;
       }
     }
   }
-  platform_.MessageBox("OK, schema completo e corretto!", kTitle, MessageStyle::OkInformation);
+  platform_.dialogs.MessageBox("OK, schema completo e corretto!", kTitle, MessageStyle::OkInformation);
 }
 
 }  // namespace numino

@@ -17,10 +17,10 @@ using document::kSaveTitle;
 
 // A name longer than the system takes is refused rather than cut, since a
 // cut name is another file. The limit counts bytes, as the system does.
-bool RefuseLongName(Platform& platform, const std::string& name, const char* title) {
-  const std::size_t limit = platform.MaxPathLength();
+bool RefuseLongName(Platform platform, const std::string& name, const char* title) {
+  const std::size_t limit = platform.files.MaxPathLength();
   if (name.size() <= limit) return false;
-  platform.MessageBox(document::LongNameMessage(limit), title, MessageStyle::OkExclamation);
+  platform.dialogs.MessageBox(document::LongNameMessage(limit), title, MessageStyle::OkExclamation);
   return true;
 }
 
@@ -32,14 +32,14 @@ std::string NuminoSchema::AskSaveName() {
   FileDialogRequest request;
   request.title = kSaveTitle;
   request.initialFile = fileName;
-  request.initialFolder = platform_.DocumentFolder(fileName);
+  request.initialFolder = platform_.dialogs.DocumentFolder(fileName);
   for (;;) {
-    const std::optional<std::string> chosen = platform_.SaveFileDialog(request);
+    const std::optional<std::string> chosen = platform_.dialogs.SaveFileDialog(request);
     if (!chosen || chosen->empty()) return {};
     request.initialFile = *chosen;
     if (RefuseLongName(platform_, *chosen, kSaveTitle)) continue;
-    if (platform_.FileExists(*chosen) &&
-        platform_.MessageBox(document::OverwriteQuestion(*chosen), kSaveTitle,
+    if (platform_.files.FileExists(*chosen) &&
+        platform_.dialogs.MessageBox(document::OverwriteQuestion(*chosen), kSaveTitle,
                              MessageStyle::YesNoQuestion) != MessageAnswer::Yes) {
       continue;
     }
@@ -52,11 +52,11 @@ std::string NuminoSchema::AskSaveName() {
 // Without a stamp there is nothing to compare with, and no question.
 bool NuminoSchema::MayWriteOver() {
   if (!fileStamp) return true;
-  const std::optional<FileStamp> now = platform_.StampOf(fileName);
+  const std::optional<FileStamp> now = platform_.files.StampOf(fileName);
   if (now == fileStamp) return true;
   const std::string question =
       now ? document::ChangedElsewhereQuestion(fileName) : document::GoneQuestion(fileName);
-  return platform_.MessageBox(question, kSaveTitle, MessageStyle::YesNoQuestion) ==
+  return platform_.dialogs.MessageBox(question, kSaveTitle, MessageStyle::YesNoQuestion) ==
          MessageAnswer::Yes;
 }
 
@@ -73,8 +73,8 @@ SaveOutcome NuminoSchema::Save(bool askName) {
   }
   FileStamp written;
   try {
-    BusyPointer busy(platform_);
-    written = platform_.WriteFile(target, nmo::Format(cellValues));
+    BusyPointer busy(platform_.dialogs);
+    written = platform_.files.WriteFile(target, nmo::Format(cellValues));
   } catch (const FileError& error) {
     // The file holds this document now although the save failed: the next
     // "Salva" must not take the change for another program's.
@@ -90,9 +90,9 @@ SaveOutcome NuminoSchema::Save(bool askName) {
 void NuminoSchema::Load() {
   FileDialogRequest request;
   request.title = kOpenTitle;
-  request.initialFolder = platform_.DocumentFolder(fileName);
+  request.initialFolder = platform_.dialogs.DocumentFolder(fileName);
   request.existingFilesOnly = true;
-  const std::optional<std::string> chosen = platform_.OpenFileDialog(request);
+  const std::optional<std::string> chosen = platform_.dialogs.OpenFileDialog(request);
   if (!chosen || chosen->empty()) return;
   LoadFile(*chosen);
 }
@@ -105,8 +105,8 @@ void NuminoSchema::LoadFile(const std::string& path) {
   std::variant<Grid, nmo::ParseError> parsed;
   FileStamp read;
   {
-    BusyPointer busy(platform_);
-    const FileStart start = platform_.ReadFileStart(path, nmo::kReadLimit);
+    BusyPointer busy(platform_.dialogs);
+    const FileStart start = platform_.files.ReadFileStart(path, nmo::kReadLimit);
     parsed = nmo::Parse(start.bytes, start.wholeFile);
     read = start.stamp;
   }

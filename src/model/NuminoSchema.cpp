@@ -12,7 +12,7 @@ bool IsOnGrid(std::int16_t row, std::int16_t col) {
 
 }  // namespace
 
-NuminoSchema::NuminoSchema(Platform& platform) : platform_(platform) {}
+NuminoSchema::NuminoSchema(Platform platform) : platform_(platform) {}
 
 void NuminoSchema::Reset() {
   fileName.clear();

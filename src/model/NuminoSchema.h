@@ -38,7 +38,7 @@ class NuminoSchema {
   static constexpr std::int16_t kAllDigits = 0x1FF;  // the mask of digits 1..9
 
   // An empty, unnamed, unmodified grid with the current cell at (1, 1).
-  explicit NuminoSchema(Platform& platform);
+  explicit NuminoSchema(Platform platform);
 
   // --- model/ ---
   void Reset();
@@ -144,7 +144,7 @@ class NuminoSchema {
   std::string AskSaveName();
   bool MayWriteOver();
 
-  Platform& platform_;
+  Platform platform_;
   CellPaintCache drawn_;
 };
 

@@ -1,6 +1,7 @@
 #pragma once
 
-// The core's way to the desktop: message boxes, file dialogs, the busy pointer, files.
+// The core's way to the desktop: the dialogs (message boxes, file dialogs,
+// the busy pointer) and the files, which two different units provide.
 
 #include <cstddef>
 #include <cstdint>
@@ -88,12 +89,12 @@ struct FileStart {
   FileStamp stamp;
 };
 
-// Everything the core needs from the desktop besides drawing: modal
-// message boxes, the file dialogs, the busy pointer and file access.
-// The Qt window implements it; tests use a scripted fake.
-class Platform {
+// What the core asks of the user: modal message boxes, the file dialogs
+// and the busy pointer. The Qt window implements it; tests use a scripted
+// fake.
+class Dialogs {
  public:
-  virtual ~Platform() = default;
+  virtual ~Dialogs() = default;
 
   virtual MessageAnswer MessageBox(std::string_view text, std::string_view title,
                                    MessageStyle style) = 0;
@@ -108,6 +109,13 @@ class Platform {
   virtual std::string DocumentFolder(const std::string& documentPath) = 0;
 
   virtual void SetBusyPointer(bool busy) = 0;
+};
+
+// The document files on disk. The system's file functions implement it;
+// tests keep files in memory.
+class Files {
+ public:
+  virtual ~Files() = default;
 
   // The longest path the system takes, in bytes.
   virtual std::size_t MaxPathLength() = 0;
@@ -126,16 +134,22 @@ class Platform {
   virtual FileStamp WriteFile(const std::string& path, std::string_view bytes) = 0;
 };
 
+// Everything the core needs from the desktop besides drawing.
+struct Platform {
+  Dialogs& dialogs;
+  Files& files;
+};
+
 // Shows the busy pointer for as long as it lives.
 class BusyPointer {
  public:
-  explicit BusyPointer(Platform& platform) : platform_(platform) { platform_.SetBusyPointer(true); }
-  ~BusyPointer() { platform_.SetBusyPointer(false); }
+  explicit BusyPointer(Dialogs& dialogs) : dialogs_(dialogs) { dialogs_.SetBusyPointer(true); }
+  ~BusyPointer() { dialogs_.SetBusyPointer(false); }
   BusyPointer(const BusyPointer&) = delete;
   BusyPointer& operator=(const BusyPointer&) = delete;
 
  private:
-  Platform& platform_;
+  Dialogs& dialogs_;
 };
 
 }  // namespace numino

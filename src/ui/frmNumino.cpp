@@ -27,7 +27,7 @@
 #include "ui/Application.h"
 #include "ui/BoardAccessible.h"
 #include "ui/BoardWidget.h"
-#include "ui/QtPlatform.h"
+#include "ui/QtDialogs.h"
 #include "ui/WorkRecovery.h"
 #include "display/Zoom.h"
 #include "ui/ZoomMemory.h"
@@ -71,7 +71,7 @@ std::optional<QString> TakeFileDrag(QDropEvent* event) {
 
 }  // namespace
 
-frmNumino::frmNumino(numino::Platform& platform, QString programName, QWidget* parent)
+frmNumino::frmNumino(numino::Platform platform, QString programName, QWidget* parent)
     : QMainWindow(parent), platform_(platform), programName_(std::move(programName)) {
   setWindowTitle(QStringLiteral("Numino"));
   setWindowIcon(NuminoIcon());
@@ -190,7 +190,7 @@ void frmNumino::SettleWork() {
 frmNumino::SavePrompt frmNumino::QuerySaveChanges() {
   if (!schema_->Modified()) return SavePrompt::NothingAsked;
   const MessageAnswer answer =
-      platform_.MessageBox(kSaveQuestion, title_.toStdString(), MessageStyle::YesNoCancelQuestion);
+      platform_.dialogs.MessageBox(kSaveQuestion, title_.toStdString(), MessageStyle::YesNoCancelQuestion);
   switch (answer) {
     case MessageAnswer::Yes:
       return SaveDocument(false) ? SavePrompt::Saved : SavePrompt::Cancelled;
@@ -208,7 +208,7 @@ bool frmNumino::SaveDocument(bool askName) {
   try {
     written = schema_->Save(askName) == numino::SaveOutcome::Written;
   } catch (const FileError& error) {
-    platform_.MessageBox(numino::document::CannotSaveMessage(error), numino::document::kSaveTitle,
+    platform_.dialogs.MessageBox(numino::document::CannotSaveMessage(error), numino::document::kSaveTitle,
                          MessageStyle::OkExclamation);
   }
   UpdateTitle();
@@ -235,7 +235,7 @@ void frmNumino::ReadDocument(const std::function<void()>& read) {
   try {
     read();
   } catch (const FileError& error) {
-    platform_.MessageBox(numino::document::CannotOpenMessage(error), numino::document::kOpenTitle,
+    platform_.dialogs.MessageBox(numino::document::CannotOpenMessage(error), numino::document::kOpenTitle,
                          MessageStyle::OkExclamation);
   }
   UpdateTitle();
@@ -267,7 +267,7 @@ void frmNumino::PasteGrid() {
     grid = numino::ParsePastedGrid(text.toStdString());
   }
   if (!grid) {
-    platform_.MessageBox(numino::kPasteRefusedText, numino::kPasteRefusedTitle,
+    platform_.dialogs.MessageBox(numino::kPasteRefusedText, numino::kPasteRefusedTitle,
                          numino::kPasteRefusedStyle);
     return;
   }
@@ -285,7 +285,7 @@ void frmNumino::mnuSalvaConNome_Click() { SaveDocument(true); }
 void frmNumino::mnuEsci_Click() { close(); }
 
 void frmNumino::mnuInfo_Click() {
-  platform_.MessageBox(kAboutText, kAboutTitle, MessageStyle::OkInformation);
+  platform_.dialogs.MessageBox(kAboutText, kAboutTitle, MessageStyle::OkInformation);
 }
 
 void frmNumino::dragEnterEvent(QDragEnterEvent* event) { TakeFileDrag(event); }
@@ -328,7 +328,7 @@ bool frmNumino::OfferRecovery() {
   if (!recovery_) return false;
   const std::optional<numino::recovery::Work> work = recovery_->TakeOrphan();
   if (!work) return false;
-  if (platform_.MessageBox(kRecoveryQuestion, kRecoveryTitle, MessageStyle::YesNoQuestion) !=
+  if (platform_.dialogs.MessageBox(kRecoveryQuestion, kRecoveryTitle, MessageStyle::YesNoQuestion) !=
       MessageAnswer::Yes) {
     recovery_->Discard();
     return false;

@@ -26,7 +26,7 @@ class frmNumino : public QMainWindow {
  public:
   // programName starts the title: the executable's name without folder
   // and extension.
-  explicit frmNumino(numino::Platform& platform, QString programName = ProgramName(),
+  explicit frmNumino(numino::Platform platform, QString programName = ProgramName(),
                      QWidget* parent = nullptr);
   ~frmNumino() override;
 
@@ -105,7 +105,7 @@ class frmNumino : public QMainWindow {
   void NoteWorkChanged();
   void SettleWork();
 
-  numino::Platform& platform_;
+  numino::Platform platform_;
   QString programName_;
   QString title_;  // as shown, before escaping for Qt
   BoardWidget* board_ = nullptr;

@@ -7,7 +7,8 @@
 
 #include "ui/Application.h"
 #include "ui/CommandLine.h"
-#include "ui/QtPlatform.h"
+#include "files/FileAccess.h"
+#include "ui/QtDialogs.h"
 #include "ui/RecoveryFile.h"
 #include "ui/StopSignals.h"
 #include "ui/frmNumino.h"
@@ -29,9 +30,10 @@ int main(int argc, char** argv) {
     return commandLine.exitCode;
   }
 
-  QtPlatform platform;
-  frmNumino window(platform);
-  platform.SetOwner(&window);
+  QtDialogs dialogs;
+  FileAccess files;
+  frmNumino window({dialogs, files});
+  dialogs.SetOwner(&window);
   window.EnableRecovery(RecoveryFile::DefaultFolder());
   window.show();
   // Only once the window is up, so that a message about the file has a

@@ -249,7 +249,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   using namespace numino::fuzz;
   ByteReader in(data, size);
   FakePlatform platform;
-  platform.record = false;  // nothing here looks at what was shown
+  platform.StopRecording();  // nothing here looks at what was shown
   CheckedSurface surface;
   numino::NuminoSchema s(platform);
   SetUpStart(s, in);

@@ -30,7 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
              work.historyPos < static_cast<std::ptrdiff_t>(work.history.size()));
 
   testing::FakePlatform platform;
-  platform.record = false;
+  platform.StopRecording();
   NuminoSchema schema(platform);
   recovery::Install(work, schema);
   FUZZ_CHECK(schema.cellValues == work.cells && schema.history == work.history);

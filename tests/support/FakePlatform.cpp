@@ -15,49 +15,60 @@ T Next(std::vector<T>& queue, const T& otherwise) {
   return next;
 }
 
-}  // namespace
-
-MessageAnswer FakePlatform::MessageBox(std::string_view text, std::string_view title,
-                                       MessageStyle style) {
-  if (record) messages.push_back({std::string(text), std::string(title), style});
-  return Next(messageAnswers, style == MessageStyle::YesNoCancelQuestion ? MessageAnswer::Cancel
-                                                                         : MessageAnswer::Ok);
+// What a real box answers to Escape.
+MessageAnswer EscapeAnswer(MessageStyle style) {
+  switch (style) {
+    case MessageStyle::YesNoCancelQuestion:
+      return MessageAnswer::Cancel;
+    case MessageStyle::YesNoQuestion:
+      return MessageAnswer::No;
+    default:
+      return MessageAnswer::Ok;
+  }
 }
 
-std::optional<std::string> FakePlatform::SaveFileDialog(const FileDialogRequest& request) {
+}  // namespace
+
+MessageAnswer FakeDialogs::MessageBox(std::string_view text, std::string_view title,
+                                       MessageStyle style) {
+  if (record) messages.push_back({std::string(text), std::string(title), style});
+  return Next(messageAnswers, EscapeAnswer(style));
+}
+
+std::optional<std::string> FakeDialogs::SaveFileDialog(const FileDialogRequest& request) {
   if (record) saveRequests.push_back(request);
   return Next(saveAnswers, saveDefault);
 }
 
-std::optional<std::string> FakePlatform::OpenFileDialog(const FileDialogRequest& request) {
+std::optional<std::string> FakeDialogs::OpenFileDialog(const FileDialogRequest& request) {
   if (record) openRequests.push_back(request);
   return Next(openAnswers, openDefault);
 }
 
-std::string FakePlatform::DocumentFolder(const std::string& documentPath) {
+std::string FakeDialogs::DocumentFolder(const std::string& documentPath) {
   if (record) folderQueries.push_back(documentPath);
   return documentFolder;
 }
 
-void FakePlatform::SetBusyPointer(bool busy) {
+void FakeDialogs::SetBusyPointer(bool busy) {
   busyDepth += busy ? 1 : -1;
   if (record) busyChanges.push_back(busy);
 }
 
-bool FakePlatform::FileExists(const std::string& path) { return files.count(path) != 0; }
+bool FakeFiles::FileExists(const std::string& path) { return files.count(path) != 0; }
 
-FileStamp& FakePlatform::StampFor(const std::string& path) {
+FileStamp& FakeFiles::StampFor(const std::string& path) {
   const auto [stamp, made] = stamps.try_emplace(path);
   if (made) stamp->second.inode = stamps.size();
   return stamp->second;
 }
 
-std::optional<FileStamp> FakePlatform::StampOf(const std::string& path) {
+std::optional<FileStamp> FakeFiles::StampOf(const std::string& path) {
   if (files.count(path) == 0) return std::nullopt;
   return StampFor(path);
 }
 
-FileStart FakePlatform::ReadFileStart(const std::string& path, std::size_t maxBytes) {
+FileStart FakeFiles::ReadFileStart(const std::string& path, std::size_t maxBytes) {
   if (record) readLimits.push_back(maxBytes);
   if (const auto failing = failingReads.find(path); failing != failingReads.end()) {
     throw FileError(path, failing->second);
@@ -69,7 +80,7 @@ FileStart FakePlatform::ReadFileStart(const std::string& path, std::size_t maxBy
           StampFor(path)};
 }
 
-FileStamp FakePlatform::WriteFile(const std::string& path, std::string_view bytes) {
+FileStamp FakeFiles::WriteFile(const std::string& path, std::string_view bytes) {
   if (record) writes.push_back(path);
   if (const auto failing = failingWrites.find(path); failing != failingWrites.end()) {
     throw FileError(path, failing->second);

@@ -13,17 +13,14 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/xattr.h>
-
-#include <cerrno>
 #include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
 
+#include "support/Disk.h"
 #include "support/Grids.h"
 #include "ui/BoardWidget.h"
-#include "ui/FileAccess.h"
 
 // What the tests of the Qt side share.
 namespace numino::testing {
@@ -114,69 +111,6 @@ inline std::string RowName(std::string_view what) {
   }
   return name;
 }
-
-// Writes a file whole, and reads one back ("<missing>" when it cannot).
-inline void Put(const std::string& path, const std::string& bytes) {
-  QFile file(QString::fromStdString(path));
-  ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << path;
-  ASSERT_EQ(file.write(bytes.data(), static_cast<qint64>(bytes.size())),
-            static_cast<qint64>(bytes.size()));
-}
-inline std::string Get(const std::string& path) {
-  QFile file(QString::fromStdString(path));
-  if (!file.open(QIODevice::ReadOnly)) return "<missing>";
-  return file.readAll().toStdString();
-}
-
-// The program's own file access, except that while `breakOff` is set every
-// write stops half-way and fails, as on a full disk, and while
-// `breakFolderSync` is set the folder's sync after a rename fails as on a
-// failing disk. `atFolderSync` runs just before every folder sync, so a test
-// can see what the file holds by then; `folderSyncs` counts them.
-class BreakingFileAccess : public FileAccess {
- public:
-  bool breakOff = false;
-  bool breakFolderSync = false;
-  std::function<void()> atFolderSync;
-  int folderSyncs = 0;
-
- protected:
-  bool WriteBytes(int fd, std::string_view bytes) override {
-    if (!breakOff) return FileAccess::WriteBytes(fd, bytes);
-    FileAccess::WriteBytes(fd, bytes.substr(0, bytes.size() / 2));
-    errno = ENOSPC;
-    return false;
-  }
-  bool SyncFolder(int folder) override {
-    ++folderSyncs;
-    if (atFolderSync) atFolderSync();
-    if (!breakFolderSync) return FileAccess::SyncFolder(folder);
-    errno = EIO;
-    return false;
-  }
-};
-
-// The value of a file's extended attribute, "<none>" when it has none of
-// that name.
-inline std::string AttributeOf(const std::string& path, const char* name) {
-  std::string value(256, '\0');
-  const ssize_t size = getxattr(path.c_str(), name, value.data(), value.size());
-  if (size < 0) return "<none>";
-  value.resize(static_cast<std::size_t>(size));
-  return value;
-}
-
-// An access ACL as the kernel stores it (version 2, then tag, permissions
-// and id per entry): the owner, user 4321 and the mask may read and write,
-// the group and others may read.
-inline const std::string kSharingAcl(
-    "\x02\0\0\0"
-    "\x01\0\x06\0\xFF\xFF\xFF\xFF"
-    "\x02\0\x06\0\xE1\x10\0\0"
-    "\x04\0\x04\0\xFF\xFF\xFF\xFF"
-    "\x10\0\x06\0\xFF\xFF\xFF\xFF"
-    "\x20\0\x04\0\xFF\xFF\xFF\xFF",
-    44);
 
 // For as long as it lives, the user's folders are in `home`: HOME is set to
 // it, the configuration is read from home/.config, and there, when

@@ -19,7 +19,8 @@
 #include <vector>
 
 #include "support/QtTestSupport.h"
-#include "ui/QtPlatform.h"
+#include "files/FileAccess.h"
+#include "ui/QtDialogs.h"
 #include "ui/frmNumino.h"
 
 namespace {
@@ -123,7 +124,7 @@ class RealDialogs : public ::testing::Test {
   void SetUp() override {
     Put(pippo, Grid('5'));
     Put(altro, Grid('8'));
-    platform.SetOwner(&window);
+    dialogs.SetOwner(&window);
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
     ModalScript open({TypeName(QStringLiteral("pippo"))});
@@ -150,8 +151,9 @@ class RealDialogs : public ::testing::Test {
   // The first Open, of a document without a name, starts in the documents
   // folder.
   numino::testing::UserFoldersIn folders{dir.filePath(QStringLiteral("home")), dir.path()};
-  QtPlatform platform;
-  frmNumino window{platform, QStringLiteral("Numino")};
+  QtDialogs dialogs;
+  FileAccess files;
+  frmNumino window{{dialogs, files}, QStringLiteral("Numino")};
 };
 
 TEST_F(RealDialogs, OverwriteDeclinedThenSaveDialogCancelled) {

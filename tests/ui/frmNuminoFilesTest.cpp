@@ -17,25 +17,24 @@
 #include <sys/xattr.h>
 #include <unistd.h>
 
-#include <deque>
 #include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "support/FakePlatform.h"
 #include "support/QtTestSupport.h"
 #include "support/Unprivileged.h"
-#include "ui/QtPlatform.h"
 #include "ui/frmNumino.h"
 
 namespace {
 
-using numino::FileDialogRequest;
 using numino::MessageAnswer;
 using numino::MessageStyle;
 using numino::testing::AsUnprivilegedUser;
 using numino::testing::AttributeOf;
 using numino::testing::BreakingFileAccess;
+using numino::testing::FakeDialogs;
 using numino::testing::Get;
 using numino::testing::kPippoFile;
 using numino::testing::kSharingAcl;
@@ -44,67 +43,6 @@ using numino::testing::Repeat;
 using numino::testing::RowName;
 using numino::testing::Trigger;
 
-// The shipped file access, with the dialogs and boxes answered from queues
-// (an empty queue cancels, or answers No or OK) and every box recorded.
-class ScriptedPlatform : public QtPlatform {
- public:
-  struct Message {
-    std::string text;
-    std::string title;
-    MessageStyle style;
-  };
-
-  // documentFolder: where the dialogs would start.
-  explicit ScriptedPlatform(std::string documentFolder)
-      : ScriptedPlatform(std::move(documentFolder), new BreakingFileAccess) {}
-
-  MessageAnswer MessageBox(std::string_view text, std::string_view title,
-                           MessageStyle style) override {
-    messages.push_back({std::string(text), std::string(title), style});
-    if (!answers.empty()) {
-      const MessageAnswer answer = answers.front();
-      answers.pop_front();
-      return answer;
-    }
-    switch (style) {
-      case MessageStyle::YesNoCancelQuestion:
-        return MessageAnswer::Cancel;
-      case MessageStyle::YesNoQuestion:
-        return MessageAnswer::No;
-      default:
-        return MessageAnswer::Ok;
-    }
-  }
-  std::optional<std::string> SaveFileDialog(const FileDialogRequest&) override {
-    return Next(saveChoices);
-  }
-  std::optional<std::string> OpenFileDialog(const FileDialogRequest&) override {
-    return Next(openChoices);
-  }
-  std::string DocumentFolder(const std::string&) override { return documentFolder_; }
-
-  std::deque<MessageAnswer> answers;
-  std::deque<std::string> saveChoices;
-  std::deque<std::string> openChoices;
-  std::vector<Message> messages;
-  BreakingFileAccess& files;
-
- private:
-  ScriptedPlatform(std::string documentFolder, BreakingFileAccess* files)
-      : QtPlatform(std::unique_ptr<FileAccess>(files)),
-        files(*files),
-        documentFolder_(std::move(documentFolder)) {}
-
-  static std::optional<std::string> Next(std::deque<std::string>& choices) {
-    if (choices.empty()) return std::nullopt;
-    std::string chosen = choices.front();
-    choices.pop_front();
-    return chosen;
-  }
-
-  std::string documentFolder_;
-};
-
 // A temporary folder that another user may enter and write in, with the
 // window on a document opened from pippo.nmo there and then changed:
 // (4, 4) = 7, not yet saved.
@@ -112,13 +50,15 @@ struct Session {
   QTemporaryDir dir;
   std::string folder = dir.path().toStdString();
   std::string pippo = folder + "/pippo.nmo";
-  ScriptedPlatform platform{folder};
+  FakeDialogs dialogs;
+  BreakingFileAccess files;
   std::unique_ptr<frmNumino> window;
 
   Session() {
     EXPECT_EQ(chmod(folder.c_str(), 0777), 0);
+    dialogs.documentFolder = folder;
     Put(pippo, kPippoFile);
-    window = std::make_unique<frmNumino>(platform, QStringLiteral("Numino"));
+    window = std::make_unique<frmNumino>(numino::Platform{dialogs, files}, QStringLiteral("Numino"));
     Open(pippo);
   }
   // The folders that a row closed are opened again, so that the temporary
@@ -132,12 +72,12 @@ struct Session {
   std::string Path(const char* name) const { return folder + "/" + name; }
   // Opens `name`, dropping any change, and changes (4, 4) to 7.
   void Open(const std::string& name) {
-    platform.answers = {MessageAnswer::No};
-    platform.openChoices.push_back(name);
+    dialogs.messageAnswers = {MessageAnswer::No};
+    dialogs.openAnswers.push_back(name);
     Trigger(*window, "mnuApri");
     window->Schema().SetBuffer(4, 4, 7, false);
-    platform.answers.clear();
-    platform.messages.clear();
+    dialogs.messageAnswers.clear();
+    dialogs.messages.clear();
   }
   numino::NuminoSchema& Schema() { return window->Schema(); }
   std::string Title() const { return window->windowTitle().toStdString(); }
@@ -192,8 +132,8 @@ TEST(OpeningBadFiles, TellsWhyAndKeepsTheDocument) {
     SCOPED_TRACE(r.what);
     Session s;
     const std::string path = r.make(s);
-    s.platform.answers = {MessageAnswer::No};  // drop the change
-    s.platform.openChoices.push_back(path);
+    s.dialogs.messageAnswers = {MessageAnswer::No};  // drop the change
+    s.dialogs.openAnswers.push_back(path);
     if (r.asAnotherUser) {
       AsUnprivilegedUser nobody;
       Trigger(*s.window, "mnuApri");
@@ -201,8 +141,8 @@ TEST(OpeningBadFiles, TellsWhyAndKeepsTheDocument) {
       Trigger(*s.window, "mnuApri");
     }
 
-    ASSERT_EQ(s.platform.messages.size(), 2u) << "the save prompt, then one error";
-    const auto& error = s.platform.messages[1];
+    ASSERT_EQ(s.dialogs.messages.size(), 2u) << "the save prompt, then one error";
+    const auto& error = s.dialogs.messages[1];
     EXPECT_EQ(error.text, "Impossibile aprire il file " + path + ": " + r.reason + ".");
     EXPECT_EQ(error.title, "Caricamento dati");
     EXPECT_EQ(error.style, MessageStyle::OkExclamation);
@@ -237,11 +177,11 @@ TEST(OpeningOddFiles, LoadsTheGridTheyHold) {
     if (r.size > 0) {
       EXPECT_EQ(truncate(path.c_str(), r.size), 0);
     }
-    s.platform.answers = {MessageAnswer::No};
-    s.platform.openChoices.push_back(path);
+    s.dialogs.messageAnswers = {MessageAnswer::No};
+    s.dialogs.openAnswers.push_back(path);
     Trigger(*s.window, "mnuApri");
 
-    EXPECT_EQ(s.platform.messages.size(), 1u) << "only the save prompt";
+    EXPECT_EQ(s.dialogs.messages.size(), 1u) << "only the save prompt";
     EXPECT_EQ(s.Title(), "Numino - strano");
     EXPECT_FALSE(s.Schema().Modified());
     for (int row = 1; row <= 9; ++row) {
@@ -285,8 +225,8 @@ TEST(SavingFails, TellsWhyKeepsTheOldFileAndStaysModified) {
     SCOPED_TRACE(r.what);
     Session s;
     const std::string path = r.make(s);
-    s.platform.saveChoices.push_back(path);
-    s.platform.answers = {MessageAnswer::Yes};  // overwrite, where asked
+    s.dialogs.saveAnswers.push_back(path);
+    s.dialogs.messageAnswers = {MessageAnswer::Yes};  // overwrite, where asked
     if (r.asAnotherUser) {
       AsUnprivilegedUser nobody;
       Trigger(*s.window, "mnuSalvaConNome");
@@ -294,8 +234,8 @@ TEST(SavingFails, TellsWhyKeepsTheOldFileAndStaysModified) {
       Trigger(*s.window, "mnuSalvaConNome");
     }
 
-    ASSERT_FALSE(s.platform.messages.empty());
-    const auto& error = s.platform.messages.back();
+    ASSERT_FALSE(s.dialogs.messages.empty());
+    const auto& error = s.dialogs.messages.back();
     EXPECT_EQ(error.text, "Impossibile salvare il file " + path + ": " + r.reason + ".");
     EXPECT_EQ(error.title, "Salvataggio dati");
     EXPECT_EQ(error.style, MessageStyle::OkExclamation);
@@ -347,9 +287,9 @@ TEST(SavingNames, SpacesAccentsAndLongPathsRoundTrip) {
     SCOPED_TRACE(r.what);
     Session s;
     const std::string path = r.make(s);
-    s.platform.saveChoices.push_back(path);
+    s.dialogs.saveAnswers.push_back(path);
     Trigger(*s.window, "mnuSalvaConNome");
-    EXPECT_TRUE(s.platform.messages.empty());
+    EXPECT_TRUE(s.dialogs.messages.empty());
     EXPECT_FALSE(s.Schema().Modified());
     EXPECT_EQ(Get(path), kSavedFile);
     if (r.title) {
@@ -359,23 +299,23 @@ TEST(SavingNames, SpacesAccentsAndLongPathsRoundTrip) {
     }
 
     Trigger(*s.window, "mnuNuovo");
-    s.platform.openChoices.push_back(path);
+    s.dialogs.openAnswers.push_back(path);
     Trigger(*s.window, "mnuApri");
     EXPECT_EQ(s.Schema().fileName, path);
     EXPECT_EQ(s.Schema().cellValues[4][4], 7);
-    EXPECT_TRUE(s.platform.messages.empty());
+    EXPECT_TRUE(s.dialogs.messages.empty());
   }
 }
 
 TEST(SavingNames, OneCharacterTooLongIsRefusedAndAskedAgain) {
   Session s;
   const std::string tooLong = PathOfLength(s.folder, 4096);
-  s.platform.saveChoices = {tooLong, s.Path("corto.nmo")};
+  s.dialogs.saveAnswers = {tooLong, s.Path("corto.nmo")};
   Trigger(*s.window, "mnuSalvaConNome");
-  ASSERT_EQ(s.platform.messages.size(), 1u);
-  EXPECT_EQ(s.platform.messages[0].text,
+  ASSERT_EQ(s.dialogs.messages.size(), 1u);
+  EXPECT_EQ(s.dialogs.messages[0].text,
             "Il nome del file è troppo lungo: sono ammessi al massimo 4095 caratteri.");
-  EXPECT_EQ(s.platform.messages[0].title, "Salvataggio dati");
+  EXPECT_EQ(s.dialogs.messages[0].title, "Salvataggio dati");
   EXPECT_EQ(Get(tooLong), "<missing>");
   EXPECT_EQ(s.Schema().fileName, s.Path("corto.nmo")) << "the second name is written";
   EXPECT_FALSE(s.Schema().Modified());
@@ -387,11 +327,11 @@ TEST(SavingNames, ABrokenLinkIsAskedAboutAndStaysALink) {
   Session s;
   const std::string link = s.Path("collegamento.nmo");
   ASSERT_EQ(symlink("mancante.nmo", link.c_str()), 0);
-  s.platform.saveChoices.push_back(link);
-  s.platform.answers = {MessageAnswer::Yes};
+  s.dialogs.saveAnswers.push_back(link);
+  s.dialogs.messageAnswers = {MessageAnswer::Yes};
   Trigger(*s.window, "mnuSalvaConNome");
-  ASSERT_EQ(s.platform.messages.size(), 1u);
-  EXPECT_EQ(s.platform.messages[0].text, "Il file " + link + " esiste già. Lo sovrascrivo?");
+  ASSERT_EQ(s.dialogs.messages.size(), 1u);
+  EXPECT_EQ(s.dialogs.messages[0].text, "Il file " + link + " esiste già. Lo sovrascrivo?");
   EXPECT_EQ(Get(s.Path("mancante.nmo")), kSavedFile) << "written through the link";
   EXPECT_EQ(s.Schema().fileName, link);
 }
@@ -468,7 +408,7 @@ std::vector<IdentityRow> IdentityRows() {
   };
   const auto breaking = [](Arrange arrange) -> Arrange {
     return [=](Session& s) {
-      s.platform.files.breakOff = true;
+      s.files.breakOff = true;
       return arrange(s);
     };
   };
@@ -556,23 +496,23 @@ TEST_P(SavingKeepsTheFile, IdentityAndOtherProgramsChanges) {
     s.Open(*name);
     if (r.meanwhile) r.meanwhile(s);
     before = Get(*name);
-    s.platform.answers = {r.answer};
+    s.dialogs.messageAnswers = {r.answer};
     const std::string title = s.Title();
     Trigger(*s.window, "mnuSalva");
     EXPECT_EQ(s.Title(), title);
 
     std::vector<std::string> shown;
-    for (const auto& m : s.platform.messages) shown.push_back(m.text);
+    for (const auto& m : s.dialogs.messages) shown.push_back(m.text);
     EXPECT_EQ(shown, message.empty() ? std::vector<std::string>{} : std::vector{message});
     EXPECT_EQ(s.Schema().fileName, *name);
     EXPECT_EQ(s.Schema().Modified(), !r.written);
     if (r.answer == MessageAnswer::No) {
       // The changes are still unsaved: New and closing ask, and a Yes
       // that leads to the same No stops them.
-      s.platform.answers = {MessageAnswer::Yes, MessageAnswer::No};
+      s.dialogs.messageAnswers = {MessageAnswer::Yes, MessageAnswer::No};
       Trigger(*s.window, "mnuNuovo");
       EXPECT_EQ(s.Schema().fileName, *name) << "New stopped";
-      s.platform.answers = {MessageAnswer::Yes, MessageAnswer::No};
+      s.dialogs.messageAnswers = {MessageAnswer::Yes, MessageAnswer::No};
       EXPECT_FALSE(s.window->close());
       EXPECT_EQ(s.Schema().cellValues[4][4], 7);
     }
@@ -598,10 +538,10 @@ INSTANTIATE_TEST_SUITE_P(Rows, SavingKeepsTheFile, ::testing::ValuesIn(IdentityR
 // the next save does not take its own file for another program's.
 TEST(SavingUnconfirmed, SaysSoStaysModifiedAndSavesAgainWithoutAsking) {
   Session s;
-  s.platform.files.breakFolderSync = true;
+  s.files.breakFolderSync = true;
   Trigger(*s.window, "mnuSalva");
-  ASSERT_EQ(s.platform.messages.size(), 1u);
-  EXPECT_EQ(s.platform.messages[0].text,
+  ASSERT_EQ(s.dialogs.messages.size(), 1u);
+  EXPECT_EQ(s.dialogs.messages[0].text,
             "Impossibile salvare il file " + s.pippo +
                 ": errore di lettura o scrittura sul disco. Il file contiene i nuovi dati, ma il "
                 "disco non ne ha confermato la scrittura: un'interruzione di corrente potrebbe "
@@ -609,12 +549,12 @@ TEST(SavingUnconfirmed, SaysSoStaysModifiedAndSavesAgainWithoutAsking) {
   EXPECT_EQ(Get(s.pippo), kSavedFile);
   EXPECT_TRUE(s.Schema().Modified());
 
-  s.platform.files.breakFolderSync = false;
-  s.platform.messages.clear();
+  s.files.breakFolderSync = false;
+  s.dialogs.messages.clear();
   Trigger(*s.window, "mnuSalva");
-  EXPECT_TRUE(s.platform.messages.empty()) << "no question about another program";
+  EXPECT_TRUE(s.dialogs.messages.empty()) << "no question about another program";
   EXPECT_FALSE(s.Schema().Modified());
-  EXPECT_EQ(s.platform.files.folderSyncs, 2);
+  EXPECT_EQ(s.files.folderSyncs, 2);
 }
 
 }  // namespace

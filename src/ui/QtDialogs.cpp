@@ -1,4 +1,4 @@
-#include "ui/QtPlatform.h"
+#include "ui/QtDialogs.h"
 
 #include <QDir>
 #include <QFileDialog>
@@ -104,11 +104,7 @@ QString EscapeWindowTitle(const QString& title) {
   return escaped.replace(QStringLiteral("[*]"), QStringLiteral("[*][*]"));
 }
 
-QtPlatform::QtPlatform(std::unique_ptr<FileAccess> files) : files_(std::move(files)) {}
-
-QtPlatform::~QtPlatform() = default;
-
-MessageAnswer QtPlatform::MessageBox(std::string_view text, std::string_view title,
+MessageAnswer QtDialogs::MessageBox(std::string_view text, std::string_view title,
                                      MessageStyle style) {
   const BoxSetup setup = SetupOf(style);
   QMessageBox box(owner_);
@@ -127,17 +123,17 @@ MessageAnswer QtPlatform::MessageBox(std::string_view text, std::string_view tit
   return AnswerOf(clicked == QMessageBox::NoButton ? setup.escape : clicked);
 }
 
-std::optional<std::string> QtPlatform::SaveFileDialog(const numino::FileDialogRequest& request) {
+std::optional<std::string> QtDialogs::SaveFileDialog(const numino::FileDialogRequest& request) {
   return RunFileDialog(request, true);
 }
 
-std::optional<std::string> QtPlatform::OpenFileDialog(const numino::FileDialogRequest& request) {
+std::optional<std::string> QtDialogs::OpenFileDialog(const numino::FileDialogRequest& request) {
   return RunFileDialog(request, false);
 }
 
 // Qt's own dialog rather than the desktop's: the same behaviour everywhere,
 // and its texts come from the Italian translation.
-std::optional<std::string> QtPlatform::RunFileDialog(const numino::FileDialogRequest& request,
+std::optional<std::string> QtDialogs::RunFileDialog(const numino::FileDialogRequest& request,
                                                      bool save) {
   const QString pattern = FromUtf8(request.filterPattern);
   QString filter = FromUtf8(request.filterDescription);
@@ -160,7 +156,7 @@ std::optional<std::string> QtPlatform::RunFileDialog(const numino::FileDialogReq
 
 // Never the program's folder: that may be a build folder that a clean
 // rebuild deletes, or a system one.
-std::string QtPlatform::DocumentFolder(const std::string& documentPath) {
+std::string QtDialogs::DocumentFolder(const std::string& documentPath) {
   if (!documentPath.empty()) {
     const QFileInfo document(QString::fromStdString(documentPath));
     if (document.absoluteDir().exists()) return document.absolutePath().toStdString();
@@ -170,26 +166,10 @@ std::string QtPlatform::DocumentFolder(const std::string& documentPath) {
   return QDir::homePath().toStdString();
 }
 
-void QtPlatform::SetBusyPointer(bool busy) {
+void QtDialogs::SetBusyPointer(bool busy) {
   if (busy) {
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
   } else {
     QGuiApplication::restoreOverrideCursor();
   }
-}
-
-std::size_t QtPlatform::MaxPathLength() { return FileAccess::MaxPathLength(); }
-
-bool QtPlatform::FileExists(const std::string& path) { return files_->FileExists(path); }
-
-std::optional<numino::FileStamp> QtPlatform::StampOf(const std::string& path) {
-  return files_->StampOf(path);
-}
-
-numino::FileStart QtPlatform::ReadFileStart(const std::string& path, std::size_t maxBytes) {
-  return files_->ReadFileStart(path, maxBytes);
-}
-
-numino::FileStamp QtPlatform::WriteFile(const std::string& path, std::string_view bytes) {
-  return files_->WriteFile(path, bytes);
 }

@@ -2,10 +2,7 @@
 // temporary file and which are written in place, what a replaced file keeps,
 // that the folder is synced once the new file has taken the old one's
 // place, and which leftovers of earlier saves a save clears away.
-#include "ui/FileAccess.h"
-
-#include <QDir>
-#include <QTemporaryDir>
+#include "files/FileAccess.h"
 
 #include <gtest/gtest.h>
 
@@ -19,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "support/QtTestSupport.h"
+#include "support/Disk.h"
 
 namespace {
 
@@ -29,6 +26,99 @@ using numino::testing::BreakingFileAccess;
 using numino::testing::Get;
 using numino::testing::kSharingAcl;
 using numino::testing::Put;
+using numino::testing::TemporaryFolder;
+
+// The reason a FileError gives, or "<none>" when nothing was thrown.
+template <typename Call>
+std::string ReasonOf(Call call) {
+  try {
+    call();
+  } catch (const FileError& error) {
+    return error.Reason();
+  }
+  return "<none>";
+}
+
+TEST(FileAccess, WriteThenReadBack) {
+  const TemporaryFolder dir;
+  FileAccess files;
+  const std::string path = dir.Path("pippo.nmo");
+  files.WriteFile(path, "123\r\n");
+  EXPECT_TRUE(files.FileExists(path));
+  files.WriteFile(path, "45\r\n");  // replaces, never appends
+  const numino::FileStart start = files.ReadFileStart(path, 1000);
+  EXPECT_EQ(start.bytes, "45\r\n");
+  EXPECT_TRUE(start.wholeFile);
+}
+
+TEST(FileAccess, ReadsAtMostTheLimit) {
+  struct Row {
+    std::size_t size, limit;
+    bool whole;
+    const char* reason;
+  };
+  const Row rows[] = {
+      {10, 9, false, "one byte too many"},
+      {10, 10, true, "exactly the limit"},
+      {0, 0, true, "empty file, no limit"},
+      {200000, 150000, false, "more than one read"},
+  };
+  const TemporaryFolder dir;
+  FileAccess files;
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.reason);
+    const std::string path = dir.Path("big.nmo");
+    std::string contents(r.size, 'x');
+    for (std::size_t i = 0; i < contents.size(); ++i) contents[i] = static_cast<char>('0' + i % 10);
+    Put(path, contents);
+    const numino::FileStart start = files.ReadFileStart(path, r.limit);
+    EXPECT_EQ(start.bytes, contents.substr(0, r.limit));
+    EXPECT_EQ(start.wholeFile, r.whole);
+  }
+}
+
+TEST(FileAccess, ReadRefusesWhatIsNotAFileWithoutWaiting) {
+  const TemporaryFolder dir;
+  const std::string fifo = dir.Path("pipe.nmo");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  struct Row {
+    std::string path;
+    const char* reason;
+  };
+  const Row rows[] = {
+      {dir.Path(), "è una cartella"},
+      {fifo, "non è un file normale"},  // opening it for reading would wait for a writer
+      {"/dev/null", "non è un file normale"},
+      {dir.Path("manca.nmo"), "il file non esiste"},
+  };
+  FileAccess files;
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.path);
+    // A FIFO opened for reading would wait for a writer: the test would hang.
+    EXPECT_EQ(ReasonOf([&] { files.ReadFileStart(r.path, 100); }), r.reason);
+  }
+}
+
+TEST(FileAccess, WriteRefusesFoldersDevicesAndMissingFolders) {
+  const TemporaryFolder dir;
+  FileAccess files;
+  struct Row {
+    std::string path;
+    const char* reason;
+  };
+  const Row rows[] = {
+      {dir.Path(), "è una cartella"},
+      {"/dev/null", "non è un file normale"},  // would be replaced by a plain file
+      {dir.Path("manca/pippo.nmo"), "la cartella non esiste"},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.path);
+    EXPECT_EQ(ReasonOf([&] { files.WriteFile(r.path, "x"); }), r.reason);
+  }
+  struct stat info {};
+  ASSERT_EQ(stat("/dev/null", &info), 0);
+  EXPECT_TRUE(S_ISCHR(info.st_mode));
+}
 
 const std::string kOld = "vecchio contenuto, più lungo del nuovo\r\n";
 const std::string kNew = "nuovo\r\n";
@@ -58,8 +148,8 @@ class Saving : public ::testing::TestWithParam<SaveRow> {};
 
 TEST_P(Saving, ReplacesWhatItCanCopyAndSyncsTheFolder) {
   const SaveRow& r = GetParam();
-  QTemporaryDir dir;
-  const std::string path = dir.filePath(QStringLiteral("pippo.nmo")).toStdString();
+  const TemporaryFolder dir;
+  const std::string path = dir.Path("pippo.nmo");
   const std::string skip = r.arrange(path);
   if (!skip.empty()) GTEST_SKIP() << skip;
   std::vector<std::string> before;
@@ -88,10 +178,9 @@ TEST_P(Saving, ReplacesWhatItCanCopyAndSyncsTheFolder) {
   for (std::size_t i = 0; i < r.attributes.size(); ++i) {
     EXPECT_EQ(AttributeOf(path, r.attributes[i]), before[i]) << r.attributes[i];
   }
-  EXPECT_EQ(
-      QDir(dir.path()).entryList({QStringLiteral(".numino-*")}, QDir::AllEntries | QDir::Hidden),
-      QStringList())
-      << "no temporary file left";
+  for (const std::string& name : numino::testing::Entries(dir.Path())) {
+    EXPECT_FALSE(name.starts_with(".numino-")) << "a temporary file left: " << name;
+  }
 }
 
 const auto kOwnFile = [](const std::string& path) {
@@ -189,8 +278,8 @@ TEST_P(LeftoversOfEarlierSaves, OnlyOursOfADeadProcessAreRemoved) {
   if (r.what == Leftover::OtherUsersOldFile && geteuid() != 0) {
     GTEST_SKIP() << "needs root to give the file to another user";
   }
-  QTemporaryDir dir;
-  const std::string path = dir.path().toStdString() + "/" + r.before +
+  const TemporaryFolder dir;
+  const std::string path = dir.Path() + "/" + r.before +
                            std::to_string(r.dead ? DeadProcess() : getppid()) + r.after;
   switch (r.what) {
     case Leftover::Folder:
@@ -214,7 +303,7 @@ TEST_P(LeftoversOfEarlierSaves, OnlyOursOfADeadProcessAreRemoved) {
     }
   }
 
-  FileAccess().WriteFile(dir.filePath(QStringLiteral("pippo.nmo")).toStdString(), kNew);
+  FileAccess().WriteFile(dir.Path("pippo.nmo"), kNew);
   struct stat info {};
   EXPECT_EQ(lstat(path.c_str(), &info) != 0, r.removed);
 }

@@ -1,6 +1,4 @@
-#include "ui/FileAccess.h"
-
-#include <QFile>
+#include "files/FileAccess.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -18,64 +16,31 @@
 #include <string>
 #include <vector>
 
+#include "files/FileReasons.h"
+
 using numino::FileError;
 
 namespace {
 
-// The reasons, in Italian, that a message box names after the file.
-const char* const kNotRegular = "non è un file normale";
-const char* const kFolder = "è una cartella";
-const char* const kNoFile = "il file non esiste";
-const char* const kNoFolder = "la cartella non esiste";
-const char* const kDiskFull = "spazio esaurito sul disco";
-const char* const kDenied = "permesso negato";
-
-struct KnownError {
-  int code;
-  const char* reason;
-};
-
-constexpr KnownError kKnownErrors[] = {
-    {ENOSPC, kDiskFull},
-    {EDQUOT, kDiskFull},
-    {EACCES, kDenied},
-    {EPERM, kDenied},
-    {EROFS, "il disco è di sola lettura"},
-    {ENOENT, kNoFolder},
-    {ENOTDIR, kNoFolder},
-    {EISDIR, kFolder},
-    {ENAMETOOLONG, "il nome del file è troppo lungo"},
-    {EIO, "errore di lettura o scrittura sul disco"},
-};
-
 // For a read, a missing path means a missing file rather than a missing
 // folder.
 std::string ReadErrorReason(int errorNumber) {
-  if (errorNumber == ENOENT) return kNoFile;
-  return FileErrorReason(errorNumber, qt_error_string(errorNumber));
+  return errorNumber == ENOENT ? files::kNoFile : FileErrorReason(errorNumber);
 }
 
 // What a path names, without opening it: opening a pipe for reading would
 // wait for a writer, and opening some devices has effects of its own.
 enum class PathKind { Missing, Regular, Folder, Other };
 
-PathKind KindOf(const QByteArray& nativePath, int& errorNumber) {
+PathKind KindOf(const std::string& path, int& errorNumber) {
   struct stat info {};
-  if (::stat(nativePath.constData(), &info) != 0) {
+  if (::stat(path.c_str(), &info) != 0) {
     errorNumber = errno;
     return PathKind::Missing;
   }
   if (S_ISREG(info.st_mode)) return PathKind::Regular;
   if (S_ISDIR(info.st_mode)) return PathKind::Folder;
   return PathKind::Other;
-}
-
-std::string Native(const std::string& path) {
-  return QFile::encodeName(QString::fromStdString(path)).toStdString();
-}
-
-std::string Reason(int errorNumber) {
-  return FileErrorReason(errorNumber, qt_error_string(errorNumber));
 }
 
 // An open file, closed when it goes out of scope.
@@ -311,84 +276,61 @@ numino::FileStamp StampFrom(const struct stat& info) {
 
 }  // namespace
 
-std::string FileErrorReason(int errorNumber, const QString& fallback) {
-  for (const KnownError& known : kKnownErrors) {
-    if (known.code == errorNumber) return known.reason;
-  }
-  // errno may have been overwritten on the way out of Qt; Qt's own text for
-  // a system error is the system's text for its number.
-  for (const KnownError& known : kKnownErrors) {
-    if (fallback == qt_error_string(known.code)) return known.reason;
-  }
-  return fallback.toStdString();
-}
-
 std::size_t FileAccess::MaxPathLength() { return PATH_MAX - 1; }
 
 // lstat, so that a name held by a link counts although the link is broken:
 // saving under that name would write where the link leads.
 bool FileAccess::FileExists(const std::string& path) {
   struct stat info {};
-  return ::lstat(Native(path).c_str(), &info) == 0;
+  return ::lstat(path.c_str(), &info) == 0;
 }
 
 std::optional<numino::FileStamp> FileAccess::StampOf(const std::string& path) {
   struct stat info {};
-  if (::stat(QFile::encodeName(QString::fromStdString(path)).constData(), &info) == 0) {
+  if (::stat(path.c_str(), &info) == 0) {
     return StampFrom(info);
   }
   if (errno == ENOENT || errno == ENOTDIR) return std::nullopt;
-  throw FileError(path, FileErrorReason(errno, qt_error_string(errno)));
+  throw FileError(path, FileErrorReason(errno));
 }
 
 numino::FileStart FileAccess::ReadFileStart(const std::string& path, std::size_t maxBytes) {
-  const QByteArray native = QFile::encodeName(QString::fromStdString(path));
   int errorNumber = 0;
-  switch (KindOf(native, errorNumber)) {
+  switch (KindOf(path, errorNumber)) {
     case PathKind::Missing:
       throw FileError(path, ReadErrorReason(errorNumber));
     case PathKind::Folder:
-      throw FileError(path, kFolder);
+      throw FileError(path, files::kFolder);
     case PathKind::Other:
-      throw FileError(path, kNotRegular);
+      throw FileError(path, files::kNotRegular);
     case PathKind::Regular:
       break;
   }
   // Non-blocking, and checked again once open: the path may have been
   // replaced by a pipe since it was looked at.
-  const int fd = ::open(native.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) {
-    throw FileError(path, ReadErrorReason(errno));
-  }
+  const Descriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+  if (!file.Valid()) throw FileError(path, ReadErrorReason(errno));
   struct stat info {};
-  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-    ::close(fd);
-    throw FileError(path, kNotRegular);
-  }
-  QFile file;
-  if (!file.open(fd, QIODevice::ReadOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle)) {
-    ::close(fd);
-    throw FileError(path, file.errorString().toStdString());
+  if (::fstat(file.Get(), &info) != 0 || !S_ISREG(info.st_mode)) {
+    throw FileError(path, files::kNotRegular);
   }
 
   numino::FileStart start;
   start.stamp = StampFrom(info);
+  // One byte more than asked for tells whether the file ends there.
   char buffer[65536];
-  while (start.bytes.size() < maxBytes) {
-    const qint64 wanted =
-        static_cast<qint64>(std::min<std::size_t>(sizeof buffer, maxBytes - start.bytes.size()));
-    const qint64 got = file.read(buffer, wanted);
-    if (got < 0) throw FileError(path, FileErrorReason(errno, file.errorString()));
-    if (got == 0) {
-      start.wholeFile = true;
-      return start;
-    }
+  for (;;) {
+    const std::size_t room = maxBytes - start.bytes.size();
+    const std::size_t wanted = room < sizeof buffer ? room + 1 : sizeof buffer;
+    const ssize_t got = ::read(file.Get(), buffer, wanted);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) throw FileError(path, FileErrorReason(errno));
+    if (got == 0) break;
     start.bytes.append(buffer, static_cast<std::size_t>(got));
+    if (start.bytes.size() > maxBytes) break;
   }
-  char extra = 0;
-  const qint64 more = file.read(&extra, 1);
-  if (more < 0) throw FileError(path, FileErrorReason(errno, file.errorString()));
-  start.wholeFile = more == 0;
+  start.wholeFile = start.bytes.size() <= maxBytes;
+  start.bytes.resize(std::min(start.bytes.size(), maxBytes));
   return start;
 }
 
@@ -397,8 +339,8 @@ numino::FileStart FileAccess::ReadFileStart(const std::string& path, std::size_t
 // so is one whose folder takes no new file or cannot be read (and so not synced). Symbolic links
 // are followed first. Every save into a folder clears it of what dead saves left behind.
 numino::FileStamp FileAccess::WriteFile(const std::string& path, std::string_view bytes) {
-  std::string target = Native(path);
-  if (!FollowLinks(target)) throw FileError(path, Reason(errno));
+  std::string target = path;
+  if (!FollowLinks(target)) throw FileError(path, FileErrorReason(errno));
   // Opened for reading, which fsync needs; the temporary file is made and
   // renamed through it, so that the target's path may be as long as the
   // system allows.
@@ -408,21 +350,21 @@ numino::FileStamp FileAccess::WriteFile(const std::string& path, std::string_vie
   const std::string name = NameOf(target);
   struct stat old {};
   if (::lstat(target.c_str(), &old) != 0) {
-    if (errno != ENOENT) throw FileError(path, Reason(errno));
-    if (!folder.Valid()) throw FileError(path, Reason(folderError));
+    if (errno != ENOENT) throw FileError(path, FileErrorReason(errno));
+    if (!folder.Valid()) throw FileError(path, FileErrorReason(folderError));
     return *ThroughTemporary(path, folder.Get(), name, nullptr, -1, bytes);
   }
-  if (S_ISDIR(old.st_mode)) throw FileError(path, kFolder);
+  if (S_ISDIR(old.st_mode)) throw FileError(path, files::kFolder);
   // A device or a pipe is no document: renaming over it would replace it
   // with a plain file, writing into it would save nothing.
-  if (!S_ISREG(old.st_mode)) throw FileError(path, kNotRegular);
+  if (!S_ISREG(old.st_mode)) throw FileError(path, files::kNotRegular);
   // Opened for writing, without truncating, whichever way it is then
   // written: so the file's own permissions decide whether it may be saved.
   // Non-blocking, so that a pipe put in its place meanwhile is refused
   // rather than waited on.
   Descriptor file(::open(target.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC));
-  if (!file.Valid()) throw FileError(path, Reason(errno));
-  if (::fstat(file.Get(), &old) != 0 || !S_ISREG(old.st_mode)) throw FileError(path, kNotRegular);
+  if (!file.Valid()) throw FileError(path, FileErrorReason(errno));
+  if (::fstat(file.Get(), &old) != 0 || !S_ISREG(old.st_mode)) throw FileError(path, files::kNotRegular);
   if (folder.Valid() && Replaceable(file.Get(), old)) {
     if (const auto written = ThroughTemporary(path, folder.Get(), name, &old, file.Get(), bytes)) {
       return *written;
@@ -446,7 +388,7 @@ std::optional<numino::FileStamp> FileAccess::ThroughTemporary(const std::string&
   if (!file.Valid()) {
     // The folder takes no new file, but the old one may still be written.
     if (old && (errno == EACCES || errno == EPERM)) return std::nullopt;
-    throw FileError(path, Reason(errno));
+    throw FileError(path, FileErrorReason(errno));
   }
   struct stat made {};
   bool ok = ::fstat(file.Get(), &made) == 0;
@@ -465,10 +407,10 @@ std::optional<numino::FileStamp> FileAccess::ThroughTemporary(const std::string&
   if (!ok) {
     const int errorNumber = errno;
     ::unlinkat(folder, temporary.c_str(), 0);
-    throw FileError(path, Reason(errorNumber));
+    throw FileError(path, FileErrorReason(errorNumber));
   }
   if (!SyncFolder(folder)) {
-    throw FileError::WrittenButUnconfirmed(path, Reason(errno), StampFrom(made));
+    throw FileError::WrittenButUnconfirmed(path, FileErrorReason(errno), StampFrom(made));
   }
   return StampFrom(made);
 }
@@ -479,7 +421,7 @@ numino::FileStamp FileAccess::InPlace(const std::string& path, int fd, std::stri
   struct stat written {};
   if (!WriteBytes(fd, bytes) || ::ftruncate(fd, static_cast<off_t>(bytes.size())) != 0 ||
       ::fsync(fd) != 0 || ::fstat(fd, &written) != 0) {
-    throw FileError(path, Reason(errno), true);
+    throw FileError(path, FileErrorReason(errno), true);
   }
   return StampFrom(written);
 }

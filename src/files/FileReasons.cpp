@@ -1,0 +1,37 @@
+#include "files/FileReasons.h"
+
+#include <cerrno>
+#include <cstring>
+
+namespace {
+
+const char* const kDiskFull = "spazio esaurito sul disco";
+const char* const kDenied = "permesso negato";
+const char* const kNoFolder = "la cartella non esiste";
+
+struct KnownError {
+  int code;
+  const char* reason;
+};
+
+constexpr KnownError kKnownErrors[] = {
+    {ENOSPC, kDiskFull},
+    {EDQUOT, kDiskFull},
+    {EACCES, kDenied},
+    {EPERM, kDenied},
+    {EROFS, "il disco è di sola lettura"},
+    {ENOENT, kNoFolder},
+    {ENOTDIR, kNoFolder},
+    {EISDIR, files::kFolder},
+    {ENAMETOOLONG, "il nome del file è troppo lungo"},
+    {EIO, "errore di lettura o scrittura sul disco"},
+};
+
+}  // namespace
+
+std::string FileErrorReason(int errorNumber) {
+  for (const KnownError& known : kKnownErrors) {
+    if (known.code == errorNumber) return known.reason;
+  }
+  return std::strerror(errorNumber);
+}

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <string>
+
+// Why a file could not be read or written, in Italian, as a message names
+// it after the file: "Impossibile salvare il file pippo.nmo: permesso
+// negato." Every reason the program gives is here.
+namespace files {
+
+inline constexpr const char* kNotRegular = "non è un file normale";
+inline constexpr const char* kFolder = "è una cartella";
+inline constexpr const char* kNoFile = "il file non esiste";
+
+}  // namespace files
+
+// The reason for a failed file operation from its error number: ours for
+// the common ones, else the system's own text.
+std::string FileErrorReason(int errorNumber);

@@ -1,0 +1,80 @@
+#pragma once
+
+#include <cerrno>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "files/FileAccess.h"
+
+// What the tests of the real file system share, without Qt.
+namespace numino::testing {
+
+// A fresh folder below $TMPDIR (or /tmp), removed with everything in it
+// when it goes; folders a test closed are opened again first.
+class TemporaryFolder {
+ public:
+  TemporaryFolder();
+  ~TemporaryFolder();
+  TemporaryFolder(const TemporaryFolder&) = delete;
+  TemporaryFolder& operator=(const TemporaryFolder&) = delete;
+
+  const std::string& Path() const { return path_; }
+  std::string Path(std::string_view name) const { return path_ + "/" + std::string(name); }
+
+ private:
+  std::string path_;
+};
+
+// Writes a file whole, and reads one back ("<missing>" when it cannot).
+void Put(const std::string& path, std::string_view bytes);
+std::string Get(const std::string& path);
+// The names in a folder, hidden ones too, sorted; without "." and "..".
+std::vector<std::string> Entries(const std::string& folder);
+
+// The value of a file's extended attribute, "<none>" when it has none of
+// that name.
+std::string AttributeOf(const std::string& path, const char* name);
+
+// An access ACL as the kernel stores it (version 2, then tag, permissions
+// and id per entry): the owner, user 4321 and the mask may read and write,
+// the group and others may read.
+inline const std::string kSharingAcl(
+    "\x02\0\0\0"
+    "\x01\0\x06\0\xFF\xFF\xFF\xFF"
+    "\x02\0\x06\0\xE1\x10\0\0"
+    "\x04\0\x04\0\xFF\xFF\xFF\xFF"
+    "\x10\0\x06\0\xFF\xFF\xFF\xFF"
+    "\x20\0\x04\0\xFF\xFF\xFF\xFF",
+    44);
+
+// The program's own file access, except that while `breakOff` is set every
+// write stops half-way and fails, as on a full disk, and while
+// `breakFolderSync` is set the folder's sync after a rename fails as on a
+// failing disk. `atFolderSync` runs just before every folder sync, so a test
+// can see what the file holds by then; `folderSyncs` counts them.
+class BreakingFileAccess : public FileAccess {
+ public:
+  bool breakOff = false;
+  bool breakFolderSync = false;
+  std::function<void()> atFolderSync;
+  int folderSyncs = 0;
+
+ protected:
+  bool WriteBytes(int fd, std::string_view bytes) override {
+    if (!breakOff) return FileAccess::WriteBytes(fd, bytes);
+    FileAccess::WriteBytes(fd, bytes.substr(0, bytes.size() / 2));
+    errno = ENOSPC;
+    return false;
+  }
+  bool SyncFolder(int folder) override {
+    ++folderSyncs;
+    if (atFolderSync) atFolderSync();
+    if (!breakFolderSync) return FileAccess::SyncFolder(folder);
+    errno = EIO;
+    return false;
+  }
+};
+
+}  // namespace numino::testing

@@ -28,7 +28,7 @@
 #include "ui/BoardAccessible.h"
 #include "ui/BoardWidget.h"
 #include "ui/QtDialogs.h"
-#include "ui/WorkRecovery.h"
+#include "recovery/WorkRecovery.h"
 #include "display/Zoom.h"
 #include "ui/ZoomMemory.h"
 
@@ -317,8 +317,8 @@ void frmNumino::closeEvent(QCloseEvent* event) {
   event->accept();
 }
 
-void frmNumino::EnableRecovery(const std::string& folder) {
-  recovery_ = std::make_unique<WorkRecovery>(*schema_, folder);
+void frmNumino::EnableRecovery(const std::string& folder, Timer& timer) {
+  recovery_ = std::make_unique<WorkRecovery>(*schema_, folder, timer);
 }
 
 // Asked once, for the newest such file; any others stay for later starts.

@@ -14,6 +14,7 @@ class BoardWidget;
 class QAction;
 class QMenu;
 class QSessionManager;
+class Timer;
 class WorkRecovery;
 
 // The program's only window. It owns the one puzzle, hands it every key
@@ -57,8 +58,9 @@ class frmNumino : public QMainWindow {
   void PasteGrid();
 
   // Keeps a recovery file of the work in folder from now on: the program
-  // does so in the user's state folder, a test in a folder of its own.
-  void EnableRecovery(const std::string& folder);
+  // does so in the user's state folder, a test in a folder of its own. The
+  // timer says when a change is written; it outlives the window.
+  void EnableRecovery(const std::string& folder, Timer& timer);
   // At start, before any document is opened: offers back the work of a
   // program that did not close normally. True when the work came back.
   bool OfferRecovery();

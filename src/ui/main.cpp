@@ -9,7 +9,8 @@
 #include "ui/CommandLine.h"
 #include "files/FileAccess.h"
 #include "ui/QtDialogs.h"
-#include "ui/RecoveryFile.h"
+#include "ui/QtTimer.h"
+#include "recovery/RecoveryFile.h"
 #include "ui/StopSignals.h"
 #include "ui/frmNumino.h"
 
@@ -32,9 +33,10 @@ int main(int argc, char** argv) {
 
   QtDialogs dialogs;
   FileAccess files;
+  QtTimer recoveryTimer;
   frmNumino window({dialogs, files});
   dialogs.SetOwner(&window);
-  window.EnableRecovery(RecoveryFile::DefaultFolder());
+  window.EnableRecovery(RecoveryFile::DefaultFolder(), recoveryTimer);
   window.show();
   // Only once the window is up, so that a message about the file has a
   // window to belong to. Work brought back from a recovery file is asked

@@ -3,9 +3,7 @@
 // real file system, in a folder of the test's own.
 
 #include <QCloseEvent>
-#include <QDateTime>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
@@ -21,10 +19,11 @@
 
 #include "document/RecoveryFormat.h"
 #include "support/FakePlatform.h"
+#include "support/ManualTimer.h"
 #include "support/ModelSnapshot.h"
 #include "support/QtTestSupport.h"
-#include "ui/RecoveryFile.h"
-#include "ui/WorkRecovery.h"
+#include "recovery/RecoveryFile.h"
+#include "recovery/WorkRecovery.h"
 #include "ui/frmNumino.h"
 
 namespace {
@@ -33,6 +32,7 @@ using numino::MessageAnswer;
 using numino::MessageStyle;
 using numino::testing::FakePlatform;
 using numino::testing::Get;
+using numino::testing::ManualTimer;
 using numino::testing::kPippoFile;
 using numino::testing::Put;
 using numino::testing::Trigger;
@@ -47,12 +47,19 @@ struct Session {
   QTemporaryDir base;
   std::string folder = base.path().toStdString() + "/state/numino";
   FakePlatform platform;
-  std::unique_ptr<frmNumino> window = NewWindow();
+  // The window's recovery timer, which times out when the test says so;
+  // windows made later get timers of their own.
+  ManualTimer timer;
+  std::vector<std::unique_ptr<ManualTimer>> moreTimers;
+  std::unique_ptr<frmNumino> window = NewWindow(timer);
 
-  std::unique_ptr<frmNumino> NewWindow() {
+  std::unique_ptr<frmNumino> NewWindow(ManualTimer& timer) {
     auto made = std::make_unique<frmNumino>(platform, QStringLiteral("Numino"));
-    made->EnableRecovery(folder);
+    made->EnableRecovery(folder, timer);
     return made;
+  }
+  std::unique_ptr<frmNumino> NewWindow() {
+    return NewWindow(*moreTimers.emplace_back(std::make_unique<ManualTimer>()));
   }
   void Type(Qt::Key key) { QTest::keyClick(&window->Board(), key); }
   void RightClick(int row, int col) {
@@ -76,31 +83,6 @@ struct Session {
     return event.isAccepted();
   }
 };
-
-TEST(WorkRecovery, TheFileFollowsTheWorkSoonButNeverWithTheKey) {
-  Session s;
-  EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(s.folder))) << "made before any work";
-  s.Type(Qt::Key_5);
-  EXPECT_TRUE(s.Files().isEmpty()) << "written on the keystroke path";
-  // Steady typing does not put the write off: the timer is not restarted.
-  QElapsedTimer clock;
-  clock.start();
-  while (s.Files().isEmpty() && clock.elapsed() < 5000) {
-    s.Type(Qt::Key_Right);
-    QTest::qWait(100);
-  }
-  EXPECT_LT(clock.elapsed(), 2500) << "the file waited for the typing to stop";
-  QTest::qWait(2 * WorkRecovery::kDelayMs);
-  const auto work = s.OnDisk();
-  ASSERT_TRUE(work.has_value());
-  EXPECT_EQ(*work, numino::recovery::WorkOf(s.window->Schema()));
-  struct stat folder {};
-  struct stat file {};
-  ASSERT_EQ(::stat(s.folder.c_str(), &folder), 0);
-  ASSERT_EQ(::stat((s.folder + "/" + s.Files().front().toStdString()).c_str(), &file), 0);
-  EXPECT_EQ(folder.st_mode & 0777, 0700u);
-  EXPECT_EQ(file.st_mode & 0777, 0600u);
-}
 
 TEST(WorkRecovery, TheFileGoesWhenNothingIsLeftToLose) {
   struct Row {
@@ -154,7 +136,8 @@ TEST(WorkRecovery, TheFileGoesWhenNothingIsLeftToLose) {
     Session s;
     s.Type(Qt::Key_7);
     if (r.ruleOut) s.RightClick(9, 9);
-    ASSERT_TRUE(QTest::qWaitFor([&s] { return !s.Files().isEmpty(); }, 5000));
+    ASSERT_TRUE(s.timer.Fire());
+    ASSERT_FALSE(s.Files().isEmpty());
     r.command(s);  // the commands settle the file at once
     const auto work = s.OnDisk();
     EXPECT_EQ(work.has_value(), r.kept) << s.Files().join(' ').toStdString();
@@ -172,12 +155,14 @@ TEST(WorkRecovery, RulingOutByHandAloneKeepsTheFileCurrent) {
   s.platform.openAnswers = {kPippo};
   Trigger(*s.window, "mnuApri");
   s.RightClick(5, 5);
-  ASSERT_TRUE(QTest::qWaitFor([&s] { return s.OnDisk().has_value(); }, 5000));
+  ASSERT_TRUE(s.timer.Fire());
+  ASSERT_TRUE(s.OnDisk().has_value());
   EXPECT_EQ(s.OnDisk()->exclusions[5][5], 1 << 4);
   EXPECT_FALSE(s.OnDisk()->modified);
   EXPECT_EQ(s.OnDisk()->fileName, kPippo);
   s.RightClick(5, 5);
-  EXPECT_TRUE(QTest::qWaitFor([&s] { return s.Files().isEmpty(); }, 5000));
+  ASSERT_TRUE(s.timer.Fire());
+  EXPECT_TRUE(s.Files().isEmpty());
 }
 
 TEST(WorkRecovery, TheStartOffersWorkThatNoRunningProgramHolds) {
@@ -188,7 +173,8 @@ TEST(WorkRecovery, TheStartOffersWorkThatNoRunningProgramHolds) {
   Trigger(*left.window, "mnuSalva");  // kept for the exclusion, with the name
   left.Type(Qt::Key_Down);
   left.Type(Qt::Key_6);
-  ASSERT_TRUE(QTest::qWaitFor([&left] { return left.OnDisk() && left.OnDisk()->modified; }, 5000));
+  ASSERT_TRUE(left.timer.Fire());
+  ASSERT_TRUE(left.OnDisk() && left.OnDisk()->modified);
   const auto before = numino::recovery::WorkOf(left.window->Schema());
 
   // While its program runs, the file is nobody else's.
@@ -228,34 +214,6 @@ TEST(WorkRecovery, TheStartOffersWorkThatNoRunningProgramHolds) {
     next.Type(Qt::Key_Backspace);
     EXPECT_EQ(next.window->Schema().cellValues[2][1], 0);
   }
-}
-
-TEST(WorkRecovery, DamagedFilesAreSetAsideAndOnlyTheNewestIsOffered) {
-  Session s;
-  QDir().mkpath(QString::fromStdString(s.folder));
-  FakePlatform platform;
-  numino::NuminoSchema older(platform);
-  older.SetBuffer(1, 1, 1, false);
-  numino::NuminoSchema newer(platform);
-  newer.SetBuffer(2, 2, 2, false);
-  Put(s.folder + "/a.recovery", numino::recovery::Format(numino::recovery::WorkOf(newer)));
-  Put(s.folder + "/b.recovery", numino::recovery::Format(numino::recovery::WorkOf(older)));
-  Put(s.folder + "/c.recovery", "numino-recovery 2\n");
-  Put(s.folder + "/.d.recovery.tmp", "half");  // a write cut short by a crash
-  Put(s.folder + "/notes.txt", "not ours to touch");
-  const auto setTime = [&s](const char* name, qint64 seconds) {
-    QFile file(QString::fromStdString(s.folder) + "/" + name);
-    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
-    file.setFileTime(QDateTime::fromSecsSinceEpoch(seconds), QFileDevice::FileModificationTime);
-  };
-  setTime("a.recovery", 2000000000);
-  setTime("b.recovery", 1000000000);
-  s.platform.messageAnswers = {MessageAnswer::Yes};
-  ASSERT_TRUE(s.window->OfferRecovery());
-  EXPECT_EQ(s.window->Schema().cellValues[2][2], 2) << "not the newest";
-  EXPECT_EQ(s.platform.messages.size(), 1u) << "asked about more than one";
-  EXPECT_EQ(s.Files(),
-            QStringList({"a.recovery", "b.recovery", "c.recovery.damaged", "notes.txt"}));
 }
 
 TEST(WorkRecovery, TheEndOfTheSessionAsksAsClosingDoes) {

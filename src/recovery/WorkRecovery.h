@@ -1,27 +1,29 @@
 #pragma once
 
-#include <QObject>
-#include <QTimer>
-
+#include <chrono>
 #include <optional>
 #include <string>
 
 #include "document/RecoveryFormat.h"
 #include "model/NuminoSchema.h"
-#include "ui/RecoveryFile.h"
+#include "recovery/RecoveryFile.h"
+#include "recovery/Timer.h"
 
 // Keeps the recovery file of one document in step with it: written while
 // the document holds work a crash would lose, removed when nothing is left
-// to lose. A change on the keystroke path only starts a timer, and only when
-// it is not running already, so the file is written at most kDelayMs after
-// a change, however steadily the user types, and never by the key itself.
-class WorkRecovery : public QObject {
-  Q_OBJECT
-
+// to lose. A change on the keystroke path only starts the timer, and only
+// when it is not running already, so the file is written at most kDelay
+// after a change, however steadily the user types, and never by the key
+// itself.
+class WorkRecovery {
  public:
-  static constexpr int kDelayMs = 1000;
+  static constexpr std::chrono::milliseconds kDelay{1000};
 
-  WorkRecovery(const numino::NuminoSchema& schema, std::string folder);
+  // The timer is this one's alone, and outlives it.
+  WorkRecovery(const numino::NuminoSchema& schema, std::string folder, Timer& timer);
+  ~WorkRecovery();
+  WorkRecovery(const WorkRecovery&) = delete;
+  WorkRecovery& operator=(const WorkRecovery&) = delete;
 
   // The newest file left behind by a program that did not close normally,
   // held by this one from now on; nothing when there is none.
@@ -44,7 +46,7 @@ class WorkRecovery : public QObject {
 
   const numino::NuminoSchema& schema_;
   RecoveryFile file_;
-  QTimer timer_;
+  Timer& timer_;
   std::string written_;  // what the file holds, once this program wrote it
   bool frozen_ = false;
   bool warned_ = false;

@@ -1,4 +1,4 @@
-#include "ui/RecoveryFile.h"
+#include "recovery/RecoveryFile.h"
 
 #include <dirent.h>
 #include <fcntl.h>

@@ -11,10 +11,10 @@
 #include <array>
 #include <cstdint>
 
+#include "board/BoardFont.h"
+#include "board/QImageSurface.h"
 #include "model/NuminoSchema.h"
 #include "support/FakePlatform.h"
-#include "ui/BoardFont.h"
-#include "ui/QImageSurface.h"
 
 namespace {
 

@@ -28,13 +28,15 @@ void NuminoSchema::CheckFinish() {
       const bool isDigit = v >= 1 && v <= kSize;
       if (!isDigit || GetExclusionMask(row, col) != (kAllDigits ^ (1 << (v - 1)))) {
         platform_.dialogs.MessageBox("Schema non valido (verificare la casella in riga " +
-                                 std::to_string(row) + ", colonna " + std::to_string(col) + ")",
-                             kTitle, MessageStyle::OkExclamation);
+                                         std::to_string(row) + ", colonna " + std::to_string(col) +
+                                         ")",
+                                     kTitle, MessageStyle::OkExclamation);
         return;
       }
     }
   }
-  platform_.dialogs.MessageBox("OK, schema completo e corretto!", kTitle, MessageStyle::OkInformation);
+  platform_.dialogs.MessageBox("OK, schema completo e corretto!", kTitle,
+                               MessageStyle::OkInformation);
 }
 
 }  // namespace numino

@@ -40,7 +40,7 @@ std::string NuminoSchema::AskSaveName() {
     if (RefuseLongName(platform_, *chosen, kSaveTitle)) continue;
     if (platform_.files.FileExists(*chosen) &&
         platform_.dialogs.MessageBox(document::OverwriteQuestion(*chosen), kSaveTitle,
-                             MessageStyle::YesNoQuestion) != MessageAnswer::Yes) {
+                                     MessageStyle::YesNoQuestion) != MessageAnswer::Yes) {
       continue;
     }
     return *chosen;

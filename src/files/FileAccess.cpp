@@ -364,7 +364,8 @@ numino::FileStamp FileAccess::WriteFile(const std::string& path, std::string_vie
   // rather than waited on.
   Descriptor file(::open(target.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC));
   if (!file.Valid()) throw FileError(path, FileErrorReason(errno));
-  if (::fstat(file.Get(), &old) != 0 || !S_ISREG(old.st_mode)) throw FileError(path, files::kNotRegular);
+  if (::fstat(file.Get(), &old) != 0 || !S_ISREG(old.st_mode))
+    throw FileError(path, files::kNotRegular);
   if (folder.Valid() && Replaceable(file.Get(), old)) {
     if (const auto written = ThroughTemporary(path, folder.Get(), name, &old, file.Get(), bytes)) {
       return *written;

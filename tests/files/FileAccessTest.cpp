@@ -279,8 +279,8 @@ TEST_P(LeftoversOfEarlierSaves, OnlyOursOfADeadProcessAreRemoved) {
     GTEST_SKIP() << "needs root to give the file to another user";
   }
   const TemporaryFolder dir;
-  const std::string path = dir.Path() + "/" + r.before +
-                           std::to_string(r.dead ? DeadProcess() : getppid()) + r.after;
+  const std::string path =
+      dir.Path() + "/" + r.before + std::to_string(r.dead ? DeadProcess() : getppid()) + r.after;
   switch (r.what) {
     case Leftover::Folder:
       ASSERT_EQ(mkdir(path.c_str(), 0755), 0);

@@ -44,7 +44,7 @@ TEST(RecoveryFile, DamagedFilesAreSetAsideAndOnlyTheNewestIsTaken) {
   EXPECT_EQ(work->cells[2][2], 2) << "not the newest";
   EXPECT_EQ(file.Path(), folder.Path("a.recovery"));
   EXPECT_EQ(Entries(folder.Path()), (std::vector<std::string>{"a.recovery", "b.recovery",
-                                                               "c.recovery.damaged", "notes.txt"}));
+                                                              "c.recovery.damaged", "notes.txt"}));
 }
 
 }  // namespace

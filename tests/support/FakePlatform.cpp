@@ -30,7 +30,7 @@ MessageAnswer EscapeAnswer(MessageStyle style) {
 }  // namespace
 
 MessageAnswer FakeDialogs::MessageBox(std::string_view text, std::string_view title,
-                                       MessageStyle style) {
+                                      MessageStyle style) {
   if (record) messages.push_back({std::string(text), std::string(title), style});
   return Next(messageAnswers, EscapeAnswer(style));
 }

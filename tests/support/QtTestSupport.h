@@ -18,9 +18,9 @@
 #include <string>
 #include <string_view>
 
+#include "board/BoardWidget.h"
 #include "support/Disk.h"
 #include "support/Grids.h"
-#include "ui/BoardWidget.h"
 
 // What the tests of the Qt side share.
 namespace numino::testing {

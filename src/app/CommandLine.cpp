@@ -1,0 +1,91 @@
+#include "app/CommandLine.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+
+#include <cstdlib>
+
+namespace {
+
+// The options and texts of `Numino --help`.
+struct Options {
+  QCommandLineOption help;
+  QCommandLineOption version;
+};
+
+Options SetUp(QCommandLineParser& parser) {
+  parser.setApplicationDescription(QStringLiteral("L'assistente per la risoluzione di numino."));
+  // "-platform" is one option, not the letters p, l, a...
+  parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+  Options options{parser.addHelpOption(), parser.addVersionOption()};
+  parser.addPositionalArgument(QStringLiteral("file"),
+                               QStringLiteral("Il documento .nmo da aprire"),
+                               QStringLiteral("[file]"));
+  return options;
+}
+
+// The unknown option as the user typed it, without any "=value": Qt reports
+// only its name, and "-x" and "--x" both name "x".
+QString TypedOption(const QStringList& arguments, const QString& name) {
+  for (const QString& argument : arguments.mid(1)) {
+    if (argument == QLatin1String("--")) break;
+    const QString option = argument.section(QLatin1Char('='), 0, 0);
+    if (option == QLatin1Char('-') + name || option == QLatin1String("--") + name) return option;
+  }
+  return QLatin1String("--") + name;
+}
+
+CommandLine Refuse(const QString& reason) {
+  CommandLine result;
+  result.exitCode = kCommandLineUsageExit;
+  result.error = QStringLiteral("Numino: ") + reason;
+  return result;
+}
+
+}  // namespace
+
+CommandLine ParseCommandLine(const QStringList& arguments, const QDir& workingFolder) {
+  QCommandLineParser parser;
+  const Options options = SetUp(parser);
+  if (!parser.parse(arguments)) {
+    const QStringList unknown = parser.unknownOptionNames();
+    if (!unknown.isEmpty()) {
+      return Refuse(QStringLiteral("opzione sconosciuta: ") +
+                    TypedOption(arguments, unknown.first()));
+    }
+    return Refuse(parser.errorText());
+  }
+
+  CommandLine result;
+  if (parser.isSet(QStringLiteral("help-all"))) {  // added by addHelpOption
+    result.exitCode = 0;
+    result.helpWithQtOptions = true;
+    return result;
+  }
+  if (parser.isSet(options.help)) {
+    result.exitCode = 0;
+    result.output = parser.helpText();
+    return result;
+  }
+  if (parser.isSet(options.version)) {
+    result.exitCode = 0;
+    result.output = QCoreApplication::applicationName() + QLatin1Char(' ') +
+                    QCoreApplication::applicationVersion() + QLatin1Char('\n');
+    return result;
+  }
+
+  const QStringList files = parser.positionalArguments();
+  if (files.size() > 1) return Refuse(QStringLiteral("troppi file: se ne apre uno solo."));
+  if (files.size() == 1) {
+    if (files.first().isEmpty()) return Refuse(QStringLiteral("il nome del file è vuoto."));
+    result.file = workingFolder.absoluteFilePath(files.first());
+  }
+  return result;
+}
+
+void ShowHelpWithQtOptions(const QStringList& arguments) {
+  QCommandLineParser parser;
+  SetUp(parser);
+  parser.process(QStringList{arguments.value(0), QStringLiteral("--help-all")});
+  std::exit(0);  // not reached: process() has exited already
+}

@@ -1,0 +1,59 @@
+// Starts the program: the application, the platform services and the one window.
+
+#include <QApplication>
+#include <QDir>
+
+#include <cstdio>
+
+#include "app/Application.h"
+#include "app/CommandLine.h"
+#include "app/StopSignals.h"
+#include "files/FileAccess.h"
+#include "recovery/RecoveryFile.h"
+#include "window/QtDialogs.h"
+#include "window/QtTimer.h"
+#include "window/frmNumino.h"
+
+int main(int argc, char** argv) {
+  // Whole-number scale factors keep the board's one-pixel lines sharp.
+  QGuiApplication::setHighDpiScaleFactorRoundingPolicy(Qt::HighDpiScaleFactorRoundingPolicy::Round);
+  QApplication app(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("Numino"));
+  QApplication::setApplicationVersion(QStringLiteral(NUMINO_VERSION));
+  SetUpApplication(app);  // first, so that Qt's words in --help are Italian too
+
+  // QApplication has taken its own options out of the arguments by now.
+  const CommandLine commandLine = ParseCommandLine(QApplication::arguments(), QDir::current());
+  if (commandLine.helpWithQtOptions) ShowHelpWithQtOptions(QApplication::arguments());
+  if (commandLine.exitCode >= 0) {
+    std::fputs(qPrintable(commandLine.output), stdout);
+    if (!commandLine.error.isEmpty()) std::fprintf(stderr, "%s\n", qPrintable(commandLine.error));
+    return commandLine.exitCode;
+  }
+
+  QtDialogs dialogs;
+  FileAccess files;
+  QtTimer recoveryTimer;
+  frmNumino window({dialogs, files});
+  dialogs.SetOwner(&window);
+  window.EnableRecovery(RecoveryFile::DefaultFolder(), recoveryTimer);
+  window.show();
+  // Only once the window is up, so that a message about the file has a
+  // window to belong to. Work brought back from a recovery file is asked
+  // about first; the file is then opened as a dropped one is, after the
+  // save prompt. A file that cannot be opened leaves the document as it
+  // was, and the program goes on.
+  const bool recovered = window.OfferRecovery();
+  if (commandLine.file) {
+    if (recovered) {
+      window.OpenDroppedFile(*commandLine.file);
+    } else {
+      window.OpenDocument(*commandLine.file);
+    }
+  }
+  // Set only now: until the event loop runs, a signal still ends the
+  // program at once, and nothing of this run's work exists yet.
+  StopSignals stopSignals;
+  QObject::connect(&stopSignals, &StopSignals::Received, &window, &frmNumino::KeepWorkAndQuit);
+  return QApplication::exec();
+}

@@ -1,0 +1,386 @@
+// The main window: its menus, the File commands and the save question, and
+// the ways in without a menu item: a file to open, a dropped file, copy and
+// paste.
+
+#include "window/frmNumino.h"
+
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDragEnterEvent>
+#include <QDragMoveEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QLayout>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QSessionManager>
+#include <QUrl>
+
+#include <optional>
+
+#include "accessible/BoardAccessible.h"
+#include "board/BoardWidget.h"
+#include "board/ZoomMemory.h"
+#include "display/Zoom.h"
+#include "document/DocumentTexts.h"
+#include "document/PastedGrid.h"
+#include "document/RecoveryFormat.h"
+#include "recovery/WorkRecovery.h"
+#include "window/QtDialogs.h"
+
+using numino::FileError;
+using numino::MessageAnswer;
+using numino::MessageStyle;
+
+namespace {
+
+const char* const kSaveQuestion = "Salvo i dati?";
+
+const char* const kRecoveryTitle = "Numino";
+const char* const kRecoveryQuestion =
+    "Numino non è stato chiuso correttamente. Recupero il lavoro non salvato?";
+
+const char* const kAboutTitle = "Informazioni su Numino";
+const char* const kAboutText =
+    "Numino.exe\r\n"
+    "L'assistente per la risoluzione di numino.\r\n"
+    "\r\n"
+    "Gli sviluppatori di Numino, 2026\r\n"
+    "file:///usr/share/doc/numino/README.md";
+
+// Accepts a drag that carries exactly one local file, and returns that
+// file; refuses any other. The file is only read, so the drag is taken as a
+// copy (or else a link), never as a move: after a move the program it came
+// from would delete the file.
+std::optional<QString> TakeFileDrag(QDropEvent* event) {
+  const QList<QUrl> urls = event->mimeData() ? event->mimeData()->urls() : QList<QUrl>();
+  const Qt::DropActions possible = event->possibleActions();
+  if (urls.size() != 1 || !urls.front().isLocalFile() ||
+      !(possible & (Qt::CopyAction | Qt::LinkAction))) {
+    event->ignore();
+    return std::nullopt;
+  }
+  event->setDropAction((possible & Qt::CopyAction) ? Qt::CopyAction : Qt::LinkAction);
+  event->accept();
+  return urls.front().toLocalFile();
+}
+
+}  // namespace
+
+frmNumino::frmNumino(numino::Platform platform, QString programName, QWidget* parent)
+    : QMainWindow(parent),
+      platform_(platform),
+      programName_(std::move(programName)),
+      schema_(platform_) {
+  setWindowTitle(QStringLiteral("Numino"));
+  board_ = new BoardWidget(this);
+  setCentralWidget(board_);
+  // The board has a fixed pixel geometry, so the window is as big as the
+  // menu bar and the board's 240 x 240 pixels times the zoom, and cannot be
+  // resized. The outer size that Refresh asks for is therefore left
+  // unanswered: the frame's size is the desktop's business.
+  layout()->setSizeConstraint(QLayout::SetFixedSize);
+  BuildMenus();
+  RestoreZoom();
+
+  connect(board_, &BoardWidget::KeyDown, this,
+          [this](std::int16_t keyCode) { Route(0, keyCode, 0, 0, 0); });
+  connect(board_, &BoardWidget::KeyPress, this,
+          [this](std::int16_t keyAscii) { Route(keyAscii, 0, 0, 0, 0); });
+  connect(board_, &BoardWidget::MouseUp, this,
+          [this](std::int16_t button, int x, int y) { Route(0, 0, button, x, y); });
+  connect(board_, &BoardWidget::CopyRequested, this, &frmNumino::CopyGrid);
+  connect(board_, &BoardWidget::PasteRequested, this, &frmNumino::PasteGrid);
+  connect(board_, &BoardWidget::ImageRemade, this, &frmNumino::RefreshBoard);
+  connect(board_, &BoardWidget::ZoomChanged, this, [](qreal zoom) { RememberZoom(zoom); });
+  setAcceptDrops(true);
+  board_->setFocus();
+  // Called within the session manager's message: the session waits for
+  // the answer.
+  connect(qApp, &QGuiApplication::commitDataRequest, this, &frmNumino::CommitData,
+          Qt::DirectConnection);
+
+  Form_Load();
+}
+
+// The board goes first: Qt would delete it after the members, and its
+// accessible table reads the schema.
+frmNumino::~frmNumino() { delete board_; }
+
+QString frmNumino::ProgramName() {
+  return QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
+}
+
+void frmNumino::BuildMenus() {
+  const auto addItem = [this](QMenu* menu, const char* name, const QString& caption,
+                              void (frmNumino::*command)()) {
+    QAction* action = menu->addAction(caption);
+    action->setObjectName(QString::fromLatin1(name));
+    connect(action, &QAction::triggered, this, command);
+  };
+
+  QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+  file->setObjectName(QStringLiteral("mnuFile"));
+  addItem(file, "mnuNuovo", QStringLiteral("&Nuovo..."), &frmNumino::mnuNuovo_Click);
+  addItem(file, "mnuApri", QStringLiteral("&Apri..."), &frmNumino::mnuApri_Click);
+  addItem(file, "mnuSalva", QStringLiteral("&Salva"), &frmNumino::mnuSalva_Click);
+  addItem(file, "mnuSalvaConNome", QStringLiteral("Salva con &nome..."),
+          &frmNumino::mnuSalvaConNome_Click);
+  file->addSeparator()->setObjectName(QStringLiteral("mnuSeparator1"));
+  addItem(file, "mnuEsci", QStringLiteral("&Esci"), &frmNumino::mnuEsci_Click);
+
+  QMenu* help = menuBar()->addMenu(QStringLiteral("&?"));
+  help->setObjectName(QStringLiteral("mnuHelp"));
+  addItem(help, "mnuInfo", QStringLiteral("Informazioni su Numino"), &frmNumino::mnuInfo_Click);
+}
+
+// Before the board is first drawn and the window first shown, so that it
+// comes up at the remembered size. Whatever the file holds, the window fits
+// its screen.
+void frmNumino::RestoreZoom() {
+  const double remembered = RecallZoom();
+  if (remembered <= 1) return;
+  board_->SetZoom(
+      numino::zoom::Remembered(remembered, [this](double zoom) { return board_->Fits(zoom); }));
+}
+
+// The board is drawn before the window is first shown; showing it only
+// copies the picture.
+void frmNumino::Form_Load() {
+  UpdateTitle();
+  RefreshBoard();
+}
+
+void frmNumino::UpdateTitle() {
+  title_ = programName_ + QStringLiteral(" - ") +
+           QString::fromStdString(numino::document::VisibleName(schema_.GetFileName()));
+  setWindowTitle(EscapeWindowTitle(title_));
+}
+
+void frmNumino::RefreshBoard() {
+  schema_.Refresh(board_->Surface());
+  board_->ShowDrawing();
+  AnnounceBoardChanges(*board_);
+}
+
+// One call per event; the arguments that do not carry it are 0.
+void frmNumino::Route(std::int16_t keyAscii, std::int16_t keyCode, std::int16_t button, int x,
+                      int y) {
+  schema_.ProcessInput(board_->Surface(), keyAscii, keyCode, button, x, y);
+  board_->ShowDrawing();
+  AnnounceBoardChanges(*board_);
+  NoteWorkChanged();
+}
+
+void frmNumino::NoteWorkChanged() {
+  sessionEnd_ = SessionEnd::None;
+  if (recovery_) recovery_->NoteChange();
+}
+
+void frmNumino::SettleWork() {
+  sessionEnd_ = SessionEnd::None;
+  if (recovery_) recovery_->Settle();
+}
+
+// A Yes whose save did not happen (the dialog dismissed, the write failed)
+// counts as Cancel: the document must not be dropped unsaved.
+frmNumino::SavePrompt frmNumino::QuerySaveChanges() {
+  if (!schema_.Modified()) return SavePrompt::NothingAsked;
+  const MessageAnswer answer = platform_.dialogs.MessageBox(kSaveQuestion, title_.toStdString(),
+                                                            MessageStyle::YesNoCancelQuestion);
+  switch (answer) {
+    case MessageAnswer::Yes:
+      return SaveDocument(false) ? SavePrompt::Saved : SavePrompt::Cancelled;
+    case MessageAnswer::Cancel:
+      return SavePrompt::Cancelled;
+    default:
+      return SavePrompt::Declined;
+  }
+}
+
+// The one place where a failed write is told to the user. The document
+// keeps its old name and stays modified.
+bool frmNumino::SaveDocument(bool askName) {
+  bool written = false;
+  try {
+    written = schema_.Save(askName) == numino::SaveOutcome::Written;
+  } catch (const FileError& error) {
+    platform_.dialogs.MessageBox(numino::document::CannotSaveMessage(error),
+                                 numino::document::kSaveTitle, MessageStyle::OkExclamation);
+  }
+  UpdateTitle();
+  SettleWork();
+  return written;
+}
+
+void frmNumino::mnuNuovo_Click() {
+  if (QuerySaveChanges() == SavePrompt::Cancelled) return;
+  schema_.Reset();
+  UpdateTitle();
+  RefreshBoard();
+  SettleWork();
+}
+
+void frmNumino::mnuApri_Click() {
+  if (QuerySaveChanges() == SavePrompt::Cancelled) return;
+  ReadDocument([this] { schema_.Load(); });
+}
+
+// After a failed read the document is as it was; the title and the board
+// are brought up to date whatever happened.
+void frmNumino::ReadDocument(const std::function<void()>& read) {
+  try {
+    read();
+  } catch (const FileError& error) {
+    platform_.dialogs.MessageBox(numino::document::CannotOpenMessage(error),
+                                 numino::document::kOpenTitle, MessageStyle::OkExclamation);
+  }
+  UpdateTitle();
+  RefreshBoard();
+  SettleWork();
+}
+
+void frmNumino::OpenDocument(const QString& path) {
+  ReadDocument([this, &path] { schema_.LoadFile(path.toStdString()); });
+}
+
+void frmNumino::OpenDroppedFile(const QString& path) {
+  if (QuerySaveChanges() == SavePrompt::Cancelled) return;
+  OpenDocument(path);
+}
+
+void frmNumino::CopyGrid() {
+  QGuiApplication::clipboard()->setText(
+      QString::fromStdString(numino::FormatCopiedGrid(schema_.cellValues)));
+}
+
+// The text is parsed before anything is asked: a clipboard without a puzzle
+// must not cost the user a save prompt. A text longer than the limit in
+// UTF-16 is longer in UTF-8 too, so it is refused before being converted.
+void frmNumino::PasteGrid() {
+  const QString text = QGuiApplication::clipboard()->text();
+  std::optional<numino::NuminoSchema::Grid> grid;
+  if (static_cast<std::size_t>(text.size()) <= numino::kPasteLimit) {
+    grid = numino::ParsePastedGrid(text.toStdString());
+  }
+  if (!grid) {
+    platform_.dialogs.MessageBox(numino::kPasteRefusedText, numino::kPasteRefusedTitle,
+                                 numino::kPasteRefusedStyle);
+    return;
+  }
+  if (QuerySaveChanges() == SavePrompt::Cancelled) return;
+  schema_.NewFromGrid(*grid);
+  UpdateTitle();
+  RefreshBoard();
+  SettleWork();
+}
+
+void frmNumino::mnuSalva_Click() { SaveDocument(false); }
+
+void frmNumino::mnuSalvaConNome_Click() { SaveDocument(true); }
+
+void frmNumino::mnuEsci_Click() { close(); }
+
+void frmNumino::mnuInfo_Click() {
+  platform_.dialogs.MessageBox(kAboutText, kAboutTitle, MessageStyle::OkInformation);
+}
+
+void frmNumino::dragEnterEvent(QDragEnterEvent* event) { TakeFileDrag(event); }
+
+void frmNumino::dragMoveEvent(QDragMoveEvent* event) { TakeFileDrag(event); }
+
+// The file is opened once the drop has been answered: the program that the
+// file was dragged from waits for that answer, and the save prompt could
+// keep it waiting for as long as the user likes.
+void frmNumino::dropEvent(QDropEvent* event) {
+  const std::optional<QString> file = TakeFileDrag(event);
+  if (!file) return;
+  QMetaObject::invokeMethod(
+      this, [this, path = *file] { OpenDroppedFile(path); }, Qt::QueuedConnection);
+}
+
+void frmNumino::closeEvent(QCloseEvent* event) {
+  if (sessionEnd_ == SessionEnd::None && QuerySaveChanges() == SavePrompt::Cancelled) {
+    event->ignore();
+    return;
+  }
+  if (recovery_) {
+    if (sessionEnd_ == SessionEnd::LeaveWork) {
+      recovery_->Settle();
+    } else {
+      recovery_->Discard();
+    }
+  }
+  event->accept();
+}
+
+void frmNumino::EnableRecovery(const std::string& folder, Timer& timer) {
+  recovery_ = std::make_unique<WorkRecovery>(schema_, folder, timer);
+}
+
+// Asked once, for the newest such file; any others stay for later starts.
+// The file is this program's from now on: Yes keeps it as the work's own,
+// No deletes it.
+bool frmNumino::OfferRecovery() {
+  if (!recovery_) return false;
+  const std::optional<numino::recovery::Work> work = recovery_->TakeOrphan();
+  if (!work) return false;
+  if (platform_.dialogs.MessageBox(kRecoveryQuestion, kRecoveryTitle,
+                                   MessageStyle::YesNoQuestion) != MessageAnswer::Yes) {
+    recovery_->Discard();
+    return false;
+  }
+  numino::recovery::Install(*work, schema_);
+  UpdateTitle();
+  RefreshBoard();
+  if (work->repaintRow != 0) {
+    schema_.DisplayNumber(board_->Surface(), work->repaintRow, work->repaintCol);
+    board_->ShowDrawing();
+  }
+  return true;
+}
+
+// exit() rather than quit(): quit() would close the window, which asks.
+// A dialog open now returns at once, and so does any opened after it.
+void frmNumino::KeepWorkAndQuit() {
+  if (recovery_) {
+    recovery_->Settle();
+    recovery_->Freeze();
+  }
+  QCoreApplication::exit(0);
+}
+
+// Cancelling without release(): Qt ends the interaction itself, telling
+// the manager that the session is to go on.
+void frmNumino::CommitData(QSessionManager& manager) {
+  if (!SessionMayEnd([&manager] { return manager.allowsInteraction(); })) {
+    manager.cancel();
+    return;
+  }
+  manager.release();
+}
+
+// After the session manager asked, the window's close asks no more: the
+// manager ends the program by closing it.
+bool frmNumino::SessionMayEnd(const std::function<bool()>& mayInteract) {
+  if (!schema_.Modified()) return true;
+  if (!mayInteract()) {
+    if (recovery_) recovery_->Settle();
+    sessionEnd_ = SessionEnd::LeaveWork;
+    return true;
+  }
+  switch (QuerySaveChanges()) {
+    case SavePrompt::Cancelled:
+      return false;
+    case SavePrompt::Declined:
+      if (recovery_) recovery_->Discard();
+      break;
+    default:
+      break;
+  }
+  sessionEnd_ = SessionEnd::Settled;
+  return true;
+}

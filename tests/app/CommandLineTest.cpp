@@ -1,0 +1,44 @@
+#include "app/CommandLine.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// What only the real program shows (QApplication's own options, the exit
+// status and the streams) is checked by tests/e2e/command_line.sh.
+TEST(ParseCommandLine, OpensAtMostOneFileAndRefusesTheRest) {
+  struct Row {
+    const char* reason;
+    QStringList arguments;  // after the program's name
+    int exitCode;
+    const char* file;    // nullptr: no file
+    const char* error;   // the line for standard error
+    const char* output;  // what standard output contains
+  };
+  // clang-format off
+  const Row rows[] = {
+      {"no argument: start as always", {}, -1, nullptr, "", ""},
+      {"relative to the working folder; \"..\" is left to the file system, which knows the links",
+       {"../x/s.nmo"}, -1, "/home/anna/lavoro/../x/s.nmo", "", ""},
+      {"two files",
+       {"a.nmo", "b.nmo"}, 2, nullptr, "Numino: troppi file: se ne apre uno solo.", ""},
+      {"an unknown option, named as typed, without its value",
+       {"a.nmo", "-x=1"}, 2, nullptr, "Numino: opzione sconosciuta: -x", ""},
+      {"an empty name is no file", {""}, 2, nullptr, "Numino: il nome del file è vuoto.", ""},
+      {"help, and no window", {"a.nmo", "--help"}, 0, nullptr, "", "Il documento .nmo da aprire"},
+  };
+  // clang-format on
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.reason);
+    const CommandLine result = ParseCommandLine(QStringList{"Numino"} + row.arguments,
+                                                QDir(QStringLiteral("/home/anna/lavoro")));
+    EXPECT_EQ(result.exitCode, row.exitCode);
+    EXPECT_EQ(result.file, row.file ? std::optional<QString>(row.file) : std::nullopt);
+    EXPECT_EQ(result.error.toStdString(), row.error);
+    EXPECT_TRUE(result.output.contains(QString::fromUtf8(row.output)));
+    EXPECT_EQ(result.output.isEmpty(), *row.output == '\0');
+  }
+  EXPECT_TRUE(ParseCommandLine({"Numino", "--help-all"}, QDir()).helpWithQtOptions);
+}
+
+}  // namespace

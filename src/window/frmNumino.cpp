@@ -185,6 +185,13 @@ void frmNumino::SettleWork() {
   if (recovery_) recovery_->Settle();
 }
 
+// A save leaves the picture as it was, down to the digit printed twice.
+void frmNumino::AfterCommand(Redraw redraw) {
+  UpdateTitle();
+  if (redraw == Redraw::Board) RefreshBoard();
+  SettleWork();
+}
+
 // A Yes whose save did not happen (the dialog dismissed, the write failed)
 // counts as Cancel: the document must not be dropped unsaved.
 frmNumino::SavePrompt frmNumino::QuerySaveChanges() {
@@ -211,17 +218,14 @@ bool frmNumino::SaveDocument(bool askName) {
     platform_.dialogs.MessageBox(numino::document::CannotSaveMessage(error),
                                  numino::document::kSaveTitle, MessageStyle::OkExclamation);
   }
-  UpdateTitle();
-  SettleWork();
+  AfterCommand(Redraw::TitleOnly);
   return written;
 }
 
 void frmNumino::mnuNuovo_Click() {
   if (QuerySaveChanges() == SavePrompt::Cancelled) return;
   schema_.Reset();
-  UpdateTitle();
-  RefreshBoard();
-  SettleWork();
+  AfterCommand(Redraw::Board);
 }
 
 void frmNumino::mnuApri_Click() {
@@ -238,9 +242,7 @@ void frmNumino::ReadDocument(const std::function<void()>& read) {
     platform_.dialogs.MessageBox(numino::document::CannotOpenMessage(error),
                                  numino::document::kOpenTitle, MessageStyle::OkExclamation);
   }
-  UpdateTitle();
-  RefreshBoard();
-  SettleWork();
+  AfterCommand(Redraw::Board);
 }
 
 void frmNumino::OpenDocument(const QString& path) {
@@ -273,9 +275,7 @@ void frmNumino::PasteGrid() {
   }
   if (QuerySaveChanges() == SavePrompt::Cancelled) return;
   schema_.NewFromGrid(*grid);
-  UpdateTitle();
-  RefreshBoard();
-  SettleWork();
+  AfterCommand(Redraw::Board);
 }
 
 void frmNumino::mnuSalva_Click() { SaveDocument(false); }

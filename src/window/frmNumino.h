@@ -106,6 +106,10 @@ class frmNumino : public QMainWindow {
   // file follows it, soon or at once.
   void NoteWorkChanged();
   void SettleWork();
+  // What follows every command: the title, the board unless only the name
+  // may have changed, and the recovery file.
+  enum class Redraw { Board, TitleOnly };
+  void AfterCommand(Redraw redraw);
 
   numino::Platform platform_;
   QString programName_;

@@ -5,7 +5,16 @@
 
 #include <cstdlib>
 
+#include "window/WindowTexts.h"
+
 namespace {
+
+// What the command line says, besides Qt's own texts.
+const char* const kFileArgument = "Il documento .nmo da aprire";
+const char* const kRefusal = "Numino: ";
+const char* const kUnknownOption = "opzione sconosciuta: ";
+const char* const kTooManyFiles = "troppi file: se ne apre uno solo.";
+const char* const kEmptyName = "il nome del file è vuoto.";
 
 // The options and texts of `Numino --help`.
 struct Options {
@@ -14,12 +23,11 @@ struct Options {
 };
 
 Options SetUp(QCommandLineParser& parser) {
-  parser.setApplicationDescription(QStringLiteral("L'assistente per la risoluzione di numino."));
+  parser.setApplicationDescription(QString::fromUtf8(numino::window::kTagline));
   // "-platform" is one option, not the letters p, l, a...
   parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
   Options options{parser.addHelpOption(), parser.addVersionOption()};
-  parser.addPositionalArgument(QStringLiteral("file"),
-                               QStringLiteral("Il documento .nmo da aprire"),
+  parser.addPositionalArgument(QStringLiteral("file"), QString::fromUtf8(kFileArgument),
                                QStringLiteral("[file]"));
   return options;
 }
@@ -38,7 +46,7 @@ QString TypedOption(const QStringList& arguments, const QString& name) {
 CommandLine Refuse(const QString& reason) {
   CommandLine result;
   result.exitCode = kCommandLineUsageExit;
-  result.error = QStringLiteral("Numino: ") + reason;
+  result.error = QString::fromUtf8(kRefusal) + reason;
   return result;
 }
 
@@ -50,8 +58,7 @@ CommandLine ParseCommandLine(const QStringList& arguments, const QDir& workingFo
   if (!parser.parse(arguments)) {
     const QStringList unknown = parser.unknownOptionNames();
     if (!unknown.isEmpty()) {
-      return Refuse(QStringLiteral("opzione sconosciuta: ") +
-                    TypedOption(arguments, unknown.first()));
+      return Refuse(QString::fromUtf8(kUnknownOption) + TypedOption(arguments, unknown.first()));
     }
     return Refuse(parser.errorText());
   }
@@ -75,9 +82,9 @@ CommandLine ParseCommandLine(const QStringList& arguments, const QDir& workingFo
   }
 
   const QStringList files = parser.positionalArguments();
-  if (files.size() > 1) return Refuse(QStringLiteral("troppi file: se ne apre uno solo."));
+  if (files.size() > 1) return Refuse(QString::fromUtf8(kTooManyFiles));
   if (files.size() == 1) {
-    if (files.first().isEmpty()) return Refuse(QStringLiteral("il nome del file è vuoto."));
+    if (files.first().isEmpty()) return Refuse(QString::fromUtf8(kEmptyName));
     result.file = workingFolder.absoluteFilePath(files.first());
   }
   return result;

@@ -10,6 +10,11 @@ namespace {
 
 // Both verdicts go out under the program's name.
 constexpr const char* kTitle = "Numino";
+constexpr const char* kCorrect = "OK, schema completo e corretto!";
+std::string InvalidCell(int row, int col) {
+  return "Schema non valido (verificare la casella in riga " + std::to_string(row) + ", colonna " +
+         std::to_string(col) + ")";
+}
 
 }  // namespace
 
@@ -26,17 +31,13 @@ void NuminoSchema::CheckFinish() {
     for (std::int16_t col = 1; col <= kSize; ++col) {
       const int v = cellValues[row][col];
       const bool isDigit = v >= 1 && v <= kSize;
-      if (!isDigit || GetExclusionMask(row, col) != (kAllDigits ^ (1 << (v - 1)))) {
-        platform_.dialogs.MessageBox("Schema non valido (verificare la casella in riga " +
-                                         std::to_string(row) + ", colonna " + std::to_string(col) +
-                                         ")",
-                                     kTitle, MessageStyle::OkExclamation);
+      if (!isDigit || GetExclusionMask(row, col) != (kAllDigits ^ DigitBit(v))) {
+        platform_.dialogs.MessageBox(InvalidCell(row, col), kTitle, MessageStyle::OkExclamation);
         return;
       }
     }
   }
-  platform_.dialogs.MessageBox("OK, schema completo e corretto!", kTitle,
-                               MessageStyle::OkInformation);
+  platform_.dialogs.MessageBox(kCorrect, kTitle, MessageStyle::OkInformation);
 }
 
 }  // namespace numino

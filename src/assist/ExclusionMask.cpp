@@ -4,12 +4,6 @@
 
 namespace numino {
 
-namespace {
-
-std::int16_t DigitBit(std::int16_t digit) { return static_cast<std::int16_t>(1 << (digit - 1)); }
-
-}  // namespace
-
 // Each cell has 20 peers: 8 in its row, 8 in its column, and the 4 cells of
 // its box not already counted. The box pass reads those 4 a second time,
 // which the OR makes harmless. The cell's own value never enters its mask.

@@ -113,7 +113,7 @@ CellView NuminoSchema::ViewOf(std::int16_t row, std::int16_t col, std::int16_t c
   view.peerMask = GetExclusionMask(row, col);
   view.userMask = userExclusions[row][col];
   if (IsDigit(currentDigit)) {
-    const int bit = 1 << (currentDigit - 1);
+    const int bit = DigitBit(currentDigit);
     view.green = (view.userMask & bit) == 0 && (view.peerMask & bit) == 0;
   }
   return view;
@@ -161,7 +161,7 @@ void NuminoSchema::DrawCell(DrawingSurface& frm, std::int16_t row, std::int16_t 
 void NuminoSchema::DrawMark(std::int16_t d, std::int16_t mask, DrawingSurface& frm,
                             std::int16_t row, std::int16_t col, Colour colour) {
   using namespace geometry;
-  if ((mask & (1 << (d - 1))) == 0) return;
+  if ((mask & DigitBit(d)) == 0) return;
   const int x1 = MarkLeft(col, d);
   const int y1 = MarkTop(row, d);
   frm.FilledBox(x1, y1, x1 + kMarkSize - 1, y1 + kMarkSize - 1, colour);

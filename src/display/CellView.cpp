@@ -7,7 +7,7 @@ namespace {
 // The digits of the mask, ascending, each after a space.
 void AppendDigits(std::string& out, std::int16_t mask) {
   for (int d = 1; d <= 9; ++d) {
-    if ((mask & (1 << (d - 1))) == 0) continue;
+    if ((mask & DigitBit(d)) == 0) continue;
     out += ' ';
     out += static_cast<char>('0' + d);
   }

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string>
 
+#include "model/DigitMask.h"
+
 namespace numino {
 
 // What one cell shows once a repaint has finished, worked out from the
@@ -19,7 +21,7 @@ struct CellView {
   // The digits that neither the peers nor the user rule out; 0 for a digit.
   std::int16_t Candidates() const {
     if (value != 0) return 0;
-    return static_cast<std::int16_t>(~(peerMask | userMask) & 0x1FF);
+    return static_cast<std::int16_t>(~(peerMask | userMask) & kAllDigits);
   }
 
   friend bool operator==(const CellView&, const CellView&) = default;

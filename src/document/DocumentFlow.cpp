@@ -31,6 +31,7 @@ bool RefuseLongName(Platform platform, const std::string& name, const char* titl
 std::string NuminoSchema::AskSaveName() {
   FileDialogRequest request;
   request.title = kSaveTitle;
+  request.filterDescription = document::kFilterDescription;
   request.initialFile = fileName;
   request.initialFolder = platform_.dialogs.DocumentFolder(fileName);
   for (;;) {
@@ -90,6 +91,7 @@ SaveOutcome NuminoSchema::Save(bool askName) {
 void NuminoSchema::Load() {
   FileDialogRequest request;
   request.title = kOpenTitle;
+  request.filterDescription = document::kFilterDescription;
   request.initialFolder = platform_.dialogs.DocumentFolder(fileName);
   request.existingFilesOnly = true;
   const std::optional<std::string> chosen = platform_.dialogs.OpenFileDialog(request);

@@ -6,13 +6,33 @@
 
 #include "model/Platform.h"
 
-// The titles and messages of opening and saving a document. The document
-// flow asks its questions with them, and the window reports a failed read or
-// write under the same titles.
+// Every text of the documents: the titles and messages of opening and
+// saving one, why a file is no document, and the refusal of a clipboard
+// without a puzzle. The document flow asks its questions with them, and the
+// window reports a failed read or write under the same titles.
 namespace numino::document {
 
 inline constexpr const char* kSaveTitle = "Salvataggio dati";
 inline constexpr const char* kOpenTitle = "Caricamento dati";
+// What the file dialogs offer.
+inline constexpr const char* kFilterDescription = "Documento NMO (*.nmo)";
+
+// Why a file is no document.
+inline constexpr const char* kTooLarge = "il file è troppo grande per essere un documento NMO";
+inline std::string ShortLine(int row) {
+  return "la riga " + std::to_string(row) + " ha meno di nove cifre";
+}
+inline std::string NotADigit(int row, int col) {
+  return "la riga " + std::to_string(row) + " contiene un carattere che non è una cifra (colonna " +
+         std::to_string(col) + ")";
+}
+
+// What the user sees when the clipboard holds no puzzle.
+inline constexpr const char* kPasteRefusedTitle = "Numino";
+inline constexpr MessageStyle kPasteRefusedStyle = MessageStyle::OkExclamation;
+inline constexpr const char* kPasteRefusedText =
+    "Gli appunti non contengono uno schema: servono 81 caselle, con le cifre da 1 a 9 e 0 o . "
+    "per quelle vuote.";
 
 // A file name (UTF-8) as the user is shown it, in a message or the window's
 // title: a control character would break the text apart or not show at

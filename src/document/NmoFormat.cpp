@@ -1,5 +1,7 @@
 #include "document/NmoFormat.h"
 
+#include "document/DocumentTexts.h"
+
 namespace numino::nmo {
 
 std::string Format(const NuminoSchema::Grid& cells) {
@@ -13,9 +15,6 @@ std::string Format(const NuminoSchema::Grid& cells) {
 }
 
 namespace {
-
-// The start of the file was read, but the grid does not end within it.
-constexpr const char* kTooLarge = "il file è troppo grande per essere un documento NMO";
 
 bool IsLineEnd(char c) { return c == '\r' || c == '\n'; }
 
@@ -31,21 +30,20 @@ std::variant<NuminoSchema::Grid, ParseError> Parse(std::string_view bytes, bool 
   // Only a whole file may end before its first row; the start of a longer
   // one leaves the rows unknown.
   if (bytes.empty() && !wholeFile) {
-    return ParseError{kTooLarge};
+    return ParseError{document::kTooLarge};
   }
   std::size_t pos = 0;
   for (int row = 1; row <= 9 && pos < bytes.size(); ++row) {
     for (int col = 1; col <= 9; ++col, ++pos) {
       if (pos >= bytes.size() && !wholeFile) {
-        return ParseError{kTooLarge};
+        return ParseError{document::kTooLarge};
       }
       if (pos >= bytes.size() || IsLineEnd(bytes[pos])) {
-        return ParseError{"la riga " + std::to_string(row) + " ha meno di nove cifre"};
+        return ParseError{document::ShortLine(row)};
       }
       const char c = bytes[pos];
       if (c < '0' || c > '9') {
-        return ParseError{"la riga " + std::to_string(row) + " contiene un carattere che non è " +
-                          "una cifra (colonna " + std::to_string(col) + ")"};
+        return ParseError{document::NotADigit(row, col)};
       }
       cells[row][col] = static_cast<std::int16_t>(c - '0');
     }
@@ -53,13 +51,13 @@ std::variant<NuminoSchema::Grid, ParseError> Parse(std::string_view bytes, bool 
     // Whatever follows the ninth character up to the line end is ignored.
     const std::size_t end = bytes.find_first_of("\r\n", pos);
     if (end == std::string_view::npos) {
-      if (!wholeFile) return ParseError{kTooLarge};
+      if (!wholeFile) return ParseError{document::kTooLarge};
       break;
     }
     pos = end + 1;
     if (bytes[end] == '\r' && pos < bytes.size() && bytes[pos] == '\n') ++pos;
     if (pos >= bytes.size() && !wholeFile) {
-      return ParseError{kTooLarge};
+      return ParseError{document::kTooLarge};
     }
   }
   return cells;

@@ -6,7 +6,6 @@
 #include <string_view>
 
 #include "model/NuminoSchema.h"
-#include "model/Platform.h"
 
 namespace numino {
 
@@ -14,13 +13,6 @@ namespace numino {
 // characters; this leaves room for generous layout and keeps a huge
 // clipboard from being read whole.
 inline constexpr std::size_t kPasteLimit = 64 * 1024;
-
-// What the user sees when the clipboard holds no puzzle.
-inline constexpr const char* kPasteRefusedTitle = "Numino";
-inline constexpr MessageStyle kPasteRefusedStyle = MessageStyle::OkExclamation;
-inline constexpr const char* kPasteRefusedText =
-    "Gli appunti non contengono uno schema: servono 81 caselle, con le cifre da 1 a 9 e 0 o . "
-    "per quelle vuote.";
 
 // Reads a puzzle from clipboard text (UTF-8): exactly 81 cells, row by row
 // from the top, each row from the left. A cell is a digit 1 to 9, or "0" or

@@ -10,6 +10,7 @@
 #include "display/CellPaintCache.h"
 #include "display/CellView.h"
 #include "display/DrawingSurface.h"
+#include "model/DigitMask.h"
 #include "model/Platform.h"
 #include "model/UndoRecord.h"
 
@@ -35,7 +36,7 @@ class NuminoSchema {
   using Grid = std::array<std::array<std::int16_t, 10>, 10>;
 
   static constexpr std::int16_t kSize = 9;
-  static constexpr std::int16_t kAllDigits = 0x1FF;  // the mask of digits 1..9
+  static constexpr std::int16_t kAllDigits = numino::kAllDigits;
 
   // An empty, unnamed, unmodified grid with the current cell at (1, 1).
   explicit NuminoSchema(Platform platform);

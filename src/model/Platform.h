@@ -28,7 +28,7 @@ enum class MessageAnswer : int { Ok = 1, Cancel = 2, Yes = 6, No = 7 };
 // What a file dialog is asked to show. The file name travels as UTF-8.
 struct FileDialogRequest {
   std::string title;
-  std::string filterDescription = "Documento NMO (*.nmo)";
+  std::string filterDescription;
   std::string filterPattern = "*.nmo";
   std::string defaultExtension = "nmo";
   std::string initialFile;    // empty: the dialog starts with no name

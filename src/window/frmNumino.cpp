@@ -30,26 +30,14 @@
 #include "document/RecoveryFormat.h"
 #include "recovery/WorkRecovery.h"
 #include "window/QtDialogs.h"
+#include "window/WindowTexts.h"
 
 using numino::FileError;
 using numino::MessageAnswer;
 using numino::MessageStyle;
+namespace texts = numino::window;
 
 namespace {
-
-const char* const kSaveQuestion = "Salvo i dati?";
-
-const char* const kRecoveryTitle = "Numino";
-const char* const kRecoveryQuestion =
-    "Numino non è stato chiuso correttamente. Recupero il lavoro non salvato?";
-
-const char* const kAboutTitle = "Informazioni su Numino";
-const char* const kAboutText =
-    "Numino.exe\r\n"
-    "L'assistente per la risoluzione di numino.\r\n"
-    "\r\n"
-    "Gli sviluppatori di Numino, 2026\r\n"
-    "file:///usr/share/doc/numino/README.md";
 
 // Accepts a drag that carries exactly one local file, and returns that
 // file; refuses any other. The file is only read, so the drag is taken as a
@@ -75,7 +63,7 @@ frmNumino::frmNumino(numino::Platform platform, QString programName, QWidget* pa
       platform_(platform),
       programName_(std::move(programName)),
       schema_(platform_) {
-  setWindowTitle(QStringLiteral("Numino"));
+  setWindowTitle(QString::fromUtf8(texts::kProgram));
   board_ = new BoardWidget(this);
   setCentralWidget(board_);
   // The board has a fixed pixel geometry, so the window is as big as the
@@ -115,26 +103,25 @@ QString frmNumino::ProgramName() {
 }
 
 void frmNumino::BuildMenus() {
-  const auto addItem = [this](QMenu* menu, const char* name, const QString& caption,
+  const auto addItem = [this](QMenu* menu, const char* name, const char* caption,
                               void (frmNumino::*command)()) {
-    QAction* action = menu->addAction(caption);
+    QAction* action = menu->addAction(QString::fromUtf8(caption));
     action->setObjectName(QString::fromLatin1(name));
     connect(action, &QAction::triggered, this, command);
   };
 
-  QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+  QMenu* file = menuBar()->addMenu(QString::fromUtf8(texts::kFileMenu));
   file->setObjectName(QStringLiteral("mnuFile"));
-  addItem(file, "mnuNuovo", QStringLiteral("&Nuovo..."), &frmNumino::mnuNuovo_Click);
-  addItem(file, "mnuApri", QStringLiteral("&Apri..."), &frmNumino::mnuApri_Click);
-  addItem(file, "mnuSalva", QStringLiteral("&Salva"), &frmNumino::mnuSalva_Click);
-  addItem(file, "mnuSalvaConNome", QStringLiteral("Salva con &nome..."),
-          &frmNumino::mnuSalvaConNome_Click);
+  addItem(file, "mnuNuovo", texts::kNewItem, &frmNumino::mnuNuovo_Click);
+  addItem(file, "mnuApri", texts::kOpenItem, &frmNumino::mnuApri_Click);
+  addItem(file, "mnuSalva", texts::kSaveItem, &frmNumino::mnuSalva_Click);
+  addItem(file, "mnuSalvaConNome", texts::kSaveAsItem, &frmNumino::mnuSalvaConNome_Click);
   file->addSeparator()->setObjectName(QStringLiteral("mnuSeparator1"));
-  addItem(file, "mnuEsci", QStringLiteral("&Esci"), &frmNumino::mnuEsci_Click);
+  addItem(file, "mnuEsci", texts::kExitItem, &frmNumino::mnuEsci_Click);
 
-  QMenu* help = menuBar()->addMenu(QStringLiteral("&?"));
+  QMenu* help = menuBar()->addMenu(QString::fromUtf8(texts::kHelpMenu));
   help->setObjectName(QStringLiteral("mnuHelp"));
-  addItem(help, "mnuInfo", QStringLiteral("Informazioni su Numino"), &frmNumino::mnuInfo_Click);
+  addItem(help, "mnuInfo", texts::kAbout, &frmNumino::mnuInfo_Click);
 }
 
 // Before the board is first drawn and the window first shown, so that it
@@ -196,8 +183,8 @@ void frmNumino::AfterCommand(Redraw redraw) {
 // counts as Cancel: the document must not be dropped unsaved.
 frmNumino::SavePrompt frmNumino::QuerySaveChanges() {
   if (!schema_.Modified()) return SavePrompt::NothingAsked;
-  const MessageAnswer answer = platform_.dialogs.MessageBox(kSaveQuestion, title_.toStdString(),
-                                                            MessageStyle::YesNoCancelQuestion);
+  const MessageAnswer answer = platform_.dialogs.MessageBox(
+      texts::kSaveQuestion, title_.toStdString(), MessageStyle::YesNoCancelQuestion);
   switch (answer) {
     case MessageAnswer::Yes:
       return SaveDocument(false) ? SavePrompt::Saved : SavePrompt::Cancelled;
@@ -269,8 +256,9 @@ void frmNumino::PasteGrid() {
     grid = numino::ParsePastedGrid(text.toStdString());
   }
   if (!grid) {
-    platform_.dialogs.MessageBox(numino::kPasteRefusedText, numino::kPasteRefusedTitle,
-                                 numino::kPasteRefusedStyle);
+    platform_.dialogs.MessageBox(numino::document::kPasteRefusedText,
+                                 numino::document::kPasteRefusedTitle,
+                                 numino::document::kPasteRefusedStyle);
     return;
   }
   if (QuerySaveChanges() == SavePrompt::Cancelled) return;
@@ -285,7 +273,7 @@ void frmNumino::mnuSalvaConNome_Click() { SaveDocument(true); }
 void frmNumino::mnuEsci_Click() { close(); }
 
 void frmNumino::mnuInfo_Click() {
-  platform_.dialogs.MessageBox(kAboutText, kAboutTitle, MessageStyle::OkInformation);
+  platform_.dialogs.MessageBox(texts::kAboutText, texts::kAbout, MessageStyle::OkInformation);
 }
 
 void frmNumino::dragEnterEvent(QDragEnterEvent* event) { TakeFileDrag(event); }
@@ -328,7 +316,7 @@ bool frmNumino::OfferRecovery() {
   if (!recovery_) return false;
   const std::optional<numino::recovery::Work> work = recovery_->TakeOrphan();
   if (!work) return false;
-  if (platform_.dialogs.MessageBox(kRecoveryQuestion, kRecoveryTitle,
+  if (platform_.dialogs.MessageBox(texts::kRecoveryQuestion, texts::kProgram,
                                    MessageStyle::YesNoQuestion) != MessageAnswer::Yes) {
     recovery_->Discard();
     return false;

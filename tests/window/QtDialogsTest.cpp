@@ -214,6 +214,7 @@ TEST(QtDialogs, SaveDialog) {
   Put(pippo, "x");
   numino::FileDialogRequest request;
   request.title = "Salvataggio dati";
+  request.filterDescription = "Documento NMO (*.nmo)";
   request.initialFolder = dir.Path();
   request.initialFile = pippo;
   QtDialogs dialogs;
@@ -240,6 +241,7 @@ TEST(QtDialogs, OpenDialogReturnsOnlyExistingFiles) {
   Put(dir.Path("pippo.nmo"), "x");
   numino::FileDialogRequest request;
   request.title = "Caricamento dati";
+  request.filterDescription = "Documento NMO (*.nmo)";
   request.initialFolder = dir.Path();
   request.existingFilesOnly = true;
   QtDialogs dialogs;

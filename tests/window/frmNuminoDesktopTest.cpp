@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "document/DocumentTexts.h"
 #include "document/PastedGrid.h"
 #include "support/FakePlatform.h"
 #include "support/ModelSnapshot.h"
@@ -99,7 +100,7 @@ TEST(Paste, APuzzleBecomesANewModifiedDocumentAfterThePrompt) {
       {"nothing to lose: no prompt", false, {}, kDiagonal, {}, {}, true},
       {"Cancel: everything stays", true, MessageAnswer::Cancel, kDiagonal, {kPrompt}, {}, false},
       {"Yes: saved first", true, MessageAnswer::Yes, kDiagonal, {kPrompt}, {kPippo}, true},
-      {"no puzzle: refused, no prompt", true, {}, "Ciao", {numino::kPasteRefusedText}, {}, false},
+      {"no puzzle: refused, no prompt", true, {}, "Ciao", {numino::document::kPasteRefusedText}, {}, false},
       // clang-format on
   };
   for (const Row& r : rows) {

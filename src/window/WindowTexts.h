@@ -1,0 +1,34 @@
+#pragma once
+
+#include <string>
+
+// Every text of the main window: its menus, its questions and its About
+// box. Menu captions carry their access keys.
+namespace numino::window {
+
+// The window's first title, and the title of the boxes about the program
+// itself.
+inline constexpr const char* kProgram = "Numino";
+// What the program is, in one line: in the About box, and in --help.
+inline constexpr const char* kTagline = "L'assistente per la risoluzione di numino.";
+
+inline constexpr const char* kFileMenu = "&File";
+inline constexpr const char* kNewItem = "&Nuovo...";
+inline constexpr const char* kOpenItem = "&Apri...";
+inline constexpr const char* kSaveItem = "&Salva";
+inline constexpr const char* kSaveAsItem = "Salva con &nome...";
+inline constexpr const char* kExitItem = "&Esci";
+inline constexpr const char* kHelpMenu = "&?";
+// The help menu's item, and the title of the box it shows.
+inline constexpr const char* kAbout = "Informazioni su Numino";
+
+inline constexpr const char* kSaveQuestion = "Salvo i dati?";
+inline constexpr const char* kRecoveryQuestion =
+    "Numino non è stato chiuso correttamente. Recupero il lavoro non salvato?";
+inline const std::string kAboutText = std::string("Numino.exe\r\n") + kTagline +
+                                      "\r\n"
+                                      "\r\n"
+                                      "Gli sviluppatori di Numino, 2026\r\n"
+                                      "file:///usr/share/doc/numino/README.md";
+
+}  // namespace numino::window

@@ -14,11 +14,15 @@
 #include "board/BoardFont.h"
 #include "board/QImageSurface.h"
 #include "model/NuminoSchema.h"
+#include "support/BoardLayout.h"
 #include "support/FakePlatform.h"
 
 namespace {
 
 using numino::NuminoSchema;
+using numino::testing::CellMiddleX;
+using numino::testing::CellMiddleY;
+using numino::testing::kBoardSide;
 
 // Nothing in the benchmarks asks the user or touches a file.
 struct SilentPlatform : numino::testing::FakePlatform {
@@ -74,7 +78,7 @@ void BM_Refresh(benchmark::State& state) {
   SilentPlatform platform;
   NuminoSchema schema(platform);
   SetUpBoard(schema);
-  QImageSurface surface(QSize(240, 240), 1.0, BoardPalette(), BoardFont());
+  QImageSurface surface(QSize(kBoardSide, kBoardSide), 1.0, BoardPalette(), BoardFont());
   for (auto _ : state) {
     schema.Refresh(surface);
     Show(surface);
@@ -90,7 +94,7 @@ void BM_Keystroke(benchmark::State& state) {
   SilentPlatform platform;
   NuminoSchema schema(platform);
   SetUpBoard(schema);
-  QImageSurface surface(QSize(240, 240), 1.0, BoardPalette(), BoardFont());
+  QImageSurface surface(QSize(kBoardSide, kBoardSide), 1.0, BoardPalette(), BoardFont());
   schema.Refresh(surface);
   Show(surface);
 
@@ -106,7 +110,7 @@ void BM_Keystroke(benchmark::State& state) {
   for (auto _ : state) {
     state.PauseTiming();
     const auto [r, c] = cells[i % cells.size()];
-    schema.ProcessInput(surface, 0, 0, 1, 12 + 24 * (c - 1) + 12, 12 + 24 * (r - 1) + 12);
+    schema.ProcessInput(surface, 0, 0, 1, CellMiddleX(c), CellMiddleY(r));
     Show(surface);
     const std::int16_t digit = digits[(i / cells.size()) % digits.size()];
     ++i;

@@ -23,7 +23,10 @@ namespace {
 
 using numino::NuminoSchema;
 using numino::testing::CellLeft;
+using numino::testing::CellMiddleX;
+using numino::testing::CellMiddleY;
 using numino::testing::CellTop;
+using numino::testing::kBoardSide;
 
 constexpr QRgb kWhite = 0xFFFFFFFF;  // palette Base: board and cell background
 constexpr QRgb kBlack = 0xFF000000;  // palette ButtonText: lines, frame, digits
@@ -36,8 +39,8 @@ const std::set<int> kGridLines = {12, 36, 60, 84, 85, 108, 132, 156, 157, 180, 2
 // A schema drawing on a 240 x 240 surface, driven the way the window drives it.
 struct Board {
   explicit Board(qreal ratio = 1)
-      : surface(QSize(240, 240), ratio, numino::testing::BoardPalette(kWhite, kBlack, kGrey),
-                BoardFont()) {}
+      : surface(QSize(kBoardSide, kBoardSide), ratio,
+                numino::testing::BoardPalette(kWhite, kBlack, kGrey), BoardFont()) {}
 
   const QImage& Image() { return surface.Image(); }
   QRgb At(int x, int y) { return Image().pixel(x, y); }
@@ -62,8 +65,8 @@ struct Board {
         schema.SetCurrentCell(surface, 0, 0);
       } else if (s.size() == 3 && (s[0] == 'L' || s[0] == 'R')) {
         // The middle of the cell.
-        const int x = CellLeft(s[2] - '0') + 12;
-        const int y = CellTop(s[1] - '0') + 12;
+        const int x = CellMiddleX(s[2] - '0');
+        const int y = CellMiddleY(s[1] - '0');
         schema.ProcessInput(surface, 0, 0, s[0] == 'L' ? 1 : 2, x, y);
       } else {
         ADD_FAILURE() << "unknown step " << s;

@@ -22,6 +22,7 @@
 
 namespace {
 
+using numino::testing::kBoardSide;
 using numino::testing::ShowActive;
 
 // A board in a window with a second widget that takes the focus, so that
@@ -198,9 +199,10 @@ TEST_F(BoardWidgetTest, ZoomKeysStepThroughTheZoomsAndNeverReachThePuzzle) {
     QTest::keyClick(board, r.key, r.modifiers);
     EXPECT_EQ(events, r.expected);
     EXPECT_EQ(board->Zoom(), r.zoom);
-    EXPECT_EQ(board->size(), QSize(240, 240) * r.zoom);
+    EXPECT_EQ(board->size(), QSize(kBoardSide, kBoardSide) * r.zoom);
     EXPECT_EQ(window.size(), window.sizeHint()) << "the window follows at once";
-    EXPECT_EQ(board->Surface().Image().width(), qRound(240 * r.zoom * board->devicePixelRatioF()));
+    EXPECT_EQ(board->Surface().Image().width(),
+              qRound(kBoardSide * r.zoom * board->devicePixelRatioF()));
   }
 }
 

@@ -22,7 +22,9 @@
 namespace {
 
 using numino::testing::CellLeft;
+using numino::testing::CellMiddleY;
 using numino::testing::CellTop;
+using numino::testing::kBoardSide;
 
 constexpr QRgb kWhite = 0xFFFFFFFF, kBlack = 0xFF000000, kGrey = 0xFFA0A0A0;
 constexpr QRgb kRed = 0xFFFF0000, kGreen = 0xFF00FF00;
@@ -30,8 +32,8 @@ const qreal kRatios[] = {1, 1.25, 1.5, 2};
 
 struct Scaled {
   explicit Scaled(qreal scale)
-      : surface(QSize(240, 240), scale, numino::testing::BoardPalette(kWhite, kBlack, kGrey),
-                BoardFont()) {}
+      : surface(QSize(kBoardSide, kBoardSide), scale,
+                numino::testing::BoardPalette(kWhite, kBlack, kGrey), BoardFont()) {}
   numino::testing::FakePlatform platform;
   numino::NuminoSchema schema{platform};
   QImageSurface surface;
@@ -65,8 +67,8 @@ TEST(BoardZoom, LinesOfOneKindHaveOneWidthAtEveryScale) {
       board.schema.currentRow = board.schema.currentCol = 5;
       board.schema.Refresh(board.surface);
       const QImage& image = board.surface.Image();
-      ASSERT_EQ(image.width(), qRound(240 * s));
-      const int middle = qFloor((CellTop(5) + 12) * s);
+      ASSERT_EQ(image.width(), qRound(kBoardSide * s));
+      const int middle = qFloor(CellMiddleY(5) * s);
       for (const bool horizontal : {true, false}) {
         const auto runs = Runs(image, middle, horizontal, kBlack);
         // 10 grid runs (the box lines are one run each) and the frame's two sides.
@@ -165,7 +167,7 @@ TEST(BoardZoom, ClicksLandInTheCellDrawnUnderThem) {
       Scaled board(s);
       board.schema.currentRow = board.schema.currentCol = 0;
       board.schema.Refresh(board.surface);
-      const auto lines = Runs(board.surface.Image(), qFloor((CellTop(5) + 12) * s), true, kBlack);
+      const auto lines = Runs(board.surface.Image(), qFloor(CellMiddleY(5) * s), true, kBlack);
       ASSERT_EQ(lines.size(), 10u);
       const auto drawnColumn = [&](int device) {
         if (device < lines[0].first || device >= lines[9].first) return 0;
@@ -174,7 +176,7 @@ TEST(BoardZoom, ClicksLandInTheCellDrawnUnderThem) {
         return col;
       };
       int wrong = 0;
-      for (int x = 0; x < qRound(240 * zoom); ++x) {
+      for (int x = 0; x < qRound(kBoardSide * zoom); ++x) {
         const QPoint at = BoardWidget::BoardPoint(QPointF(x, 0), zoom);
         const int device = qFloor((x + 0.5) * ratio);
         if (columnOf(at.x()) != drawnColumn(device)) ++wrong;

@@ -13,6 +13,8 @@
 
 namespace {
 
+using numino::testing::kBoardSide;
+
 using numino::Colour;
 
 // Blue, since red is the low byte of a direct colour.
@@ -25,8 +27,8 @@ const QRgb kWindow = qRgb(160, 160, 160);
 
 struct Surface {
   explicit Surface(qreal ratio = 1)
-      : s(QSize(240, 240), ratio, numino::testing::BoardPalette(kBase, kButtonText, kWindow),
-          BoardFont()) {
+      : s(QSize(kBoardSide, kBoardSide), ratio,
+          numino::testing::BoardPalette(kBase, kButtonText, kWindow), BoardFont()) {
     s.Clear();
     s.TakeDirtyRect();
   }

@@ -13,6 +13,7 @@
 
 #include "display/LiteralBoard.h"
 #include "model/NuminoSchema.h"
+#include "support/BoardLayout.h"
 #include "support/FakePlatform.h"
 #include "support/Grids.h"
 #include "support/ModelSnapshot.h"
@@ -121,8 +122,8 @@ class StepMaker {
       s.x = static_cast<std::int32_t>(Below(250)) - 5;
       s.y = static_cast<std::int32_t>(Below(250)) - 5;
     } else {
-      s.x = static_cast<std::int32_t>(12 + 24 * Below(9) + Below(24));
-      s.y = static_cast<std::int32_t>(12 + 24 * Below(9) + Below(24));
+      s.x = static_cast<std::int32_t>(testing::CellLeft(1 + Below(9)) + Below(24));
+      s.y = static_cast<std::int32_t>(testing::CellTop(1 + Below(9)) + Below(24));
     }
   }
 

@@ -35,7 +35,7 @@ click_cell 3 9 9
 # --- What the screen shows (the probes are described in x_session.sh).
 # shellcheck disable=SC2054  # the commas are inside the positions
 probes=(
-  "the board's top-left corner" 12,12 "=$kBlack"
+  "the board's top-left corner" "$kBoardOrigin,$kBoardOrigin" "=$kBlack"
   "a box line, its first pixel" 84,50 "=$kBlack"
   "a box line, its second pixel" 85,50 "=$kBlack"
   "cell (9,1), where the 9 can still go: green" 17,209 "=$kGreen"

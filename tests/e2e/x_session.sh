@@ -12,9 +12,16 @@
 # give it back themselves, as the window manager would.
 
 readonly kSkip=77
-readonly kBoardPixels=240  # the board's own picture, margin included, at zoom 1
-readonly kCellPitch=24
-readonly kBoardOrigin=12
+# The board's layout, as the program's own geometry gives it.
+geometry_value() {
+  sed -n "s/^inline constexpr int $1 = \([0-9]*\);.*/\1/p" \
+    "$(dirname "${BASH_SOURCE[0]}")/../../src/display/BoardGeometry.h"
+}
+kCellPitch=$(geometry_value kCellPitch)
+kBoardOrigin=$(geometry_value kBoardOrigin)
+readonly kCellPitch kBoardOrigin
+# the board's own picture, margin included, at zoom 1
+readonly kBoardPixels=$((2 * kBoardOrigin + 9 * kCellPitch))
 # shellcheck disable=SC2034  # for the probes of the scripts that source this
 readonly kBlack=0,0,0 kWhite=255,255,255 kGreen=0,255,0 kRed=255,0,0
 

@@ -34,7 +34,7 @@ click_cell 1 5 5
 keys 7
 # shellcheck disable=SC2054  # the commas are inside the positions
 probes=(
-  "the board's top-left corner" 12,12 "=$kBlack"
+  "the board's top-left corner" "$kBoardOrigin,$kBoardOrigin" "=$kBlack"
   "a box line, its second pixel" 85,50 "=$kBlack"
   "just right of it" 86,50 "!$kBlack"
   "cell (5,6): the 7 of (5,5) ruled out, red" 135,123 "=$kRed"

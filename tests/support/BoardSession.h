@@ -3,17 +3,15 @@
 #include <cstdint>
 
 #include "model/NuminoSchema.h"
+#include "support/BoardLayout.h"
 #include "support/FakePlatform.h"
 #include "support/RasterSurface.h"
 
 namespace numino::testing {
 
-// Where to look on the board, written out from its documented layout rather
-// than taken from the display code: grid lines at 12 + 24 k, the frame 2
-// pixels inside a cell's grid lines, 6 x 6 marks in keypad order 3 pixels
-// inside them.
-inline int CellLeft(int col) { return 12 + 24 * (col - 1); }
-inline int CellTop(int row) { return 12 + 24 * (row - 1); }
+// Where to look inside a cell, as its layout is documented: the frame 2
+// pixels inside its grid lines, 6 x 6 marks in keypad order 3 pixels inside
+// them.
 
 // A pixel of a digit's ink on the raster surface, in either weight: digits
 // print at the grid line + 7 and + 3, their ink 2 pixels inside the glyph.
@@ -62,9 +60,7 @@ struct BoardSession {
     schema.ProcessInput(frm, 0, 0, static_cast<std::int16_t>(buttons), x, y);
   }
   // A click in the middle of a cell.
-  void Click(int buttons, int row, int col) {
-    Button(buttons, CellLeft(col) + 12, CellTop(row) + 12);
-  }
+  void Click(int buttons, int row, int col) { Button(buttons, CellMiddleX(col), CellMiddleY(row)); }
   void Select(int row, int col) { Click(1, row, col); }
   void Undo() { Char(8); }
   void Redo() { Char(9); }

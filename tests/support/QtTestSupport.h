@@ -3,10 +3,12 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QPalette>
+#include <QPointer>
 #include <QTest>
 #include <QTimer>
 #include <QWidget>
@@ -17,8 +19,11 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "board/BoardWidget.h"
+#include "support/BoardLayout.h"
 #include "support/Disk.h"
 #include "support/Grids.h"
 
@@ -36,22 +41,48 @@ inline bool ShowActive(QWidget& window, QWidget& focus) {
   return focus.hasFocus();
 }
 
-// Runs `step` on the next modal dialog as soon as it is open, so that a
-// test can look at a dialog that blocks in exec() and then close it. Gives
-// up after five seconds.
-inline void WhenModal(std::function<void(QWidget*)> step) {
-  auto* timer = new QTimer(qApp);
-  timer->setInterval(5);
-  auto tries = std::make_shared<int>(0);
-  QObject::connect(timer, &QTimer::timeout, timer, [timer, step, tries] {
+using ModalStep = std::function<void(QWidget*)>;
+
+// Hands the modal windows, as they come up one after the other, to the
+// steps in turn, for as long as it lives: a test looks at a dialog that
+// blocks in exec() and closes it. A window beyond the last step is a
+// failure and is closed; so is any window still open after ten seconds, so
+// that a test waiting in a dialog fails instead of hanging.
+class ModalScript {
+ public:
+  explicit ModalScript(std::vector<ModalStep> steps = {}) : steps_(std::move(steps)) {
+    clock_.start();
+    QObject::connect(&timer_, &QTimer::timeout, [this] { Poll(); });
+    timer_.start(10);
+  }
+  std::size_t StepsTaken() const { return next_; }
+
+ private:
+  void Poll() {
     QWidget* modal = QApplication::activeModalWidget();
-    if ((!modal || !modal->isVisible()) && ++*tries < 1000) return;
-    timer->stop();
-    timer->deleteLater();
-    if (modal) step(modal);
-  });
-  timer->start();
-}
+    if (!modal || !modal->isVisible()) return;
+    if (modal == last_) {
+      if (clock_.elapsed() > 10000) {
+        ADD_FAILURE() << "still open: " << modal->windowTitle().toStdString();
+        modal->close();
+      }
+      return;
+    }
+    last_ = modal;
+    if (next_ < steps_.size()) {
+      steps_[next_++](modal);
+    } else {
+      ADD_FAILURE() << "a window more than expected: " << modal->windowTitle().toStdString();
+      modal->close();
+    }
+  }
+
+  std::vector<ModalStep> steps_;
+  std::size_t next_ = 0;
+  QPointer<QWidget> last_;
+  QTimer timer_;
+  QElapsedTimer clock_;
+};
 
 // Types a name into a file dialog's name field, as the user would, and
 // presses Return.
@@ -81,6 +112,9 @@ inline QPalette BoardPalette(QColor base, QColor buttonText, QColor window) {
   palette.setColor(QPalette::Window, window);
   return palette;
 }
+
+// The middle of a cell, where a click on the board at zoom 1 lands in it.
+inline QPoint CellMiddle(int row, int col) { return {CellMiddleX(col), CellMiddleY(row)}; }
 
 // The pixel at (x, y) of the board image, in the board's own pixels.
 inline QColor BoardPixel(BoardWidget& board, int x, int y) {

@@ -24,8 +24,8 @@ namespace {
 using numino::FileError;
 using numino::MessageAnswer;
 using numino::MessageStyle;
+using numino::testing::ModalScript;
 using numino::testing::Put;
-using numino::testing::WhenModal;
 
 // The dialogs start where the user's documents are: by the current one, else
 // in the documents folder, made if missing, else at home; never in the
@@ -95,7 +95,7 @@ TEST(QtDialogsMessages, ButtonsIconAndAnswers) {
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
     QString text, title;
-    WhenModal([&](QWidget* modal) {
+    const ModalScript script({[&](QWidget* modal) {
       auto* box = qobject_cast<QMessageBox*>(modal);
       if (!box) return modal->close();
       shown = box->standardButtons();
@@ -109,7 +109,7 @@ TEST(QtDialogsMessages, ButtonsIconAndAnswers) {
         box->button(r.press)->click();
       }
       return true;
-    });
+    }});
     const MessageAnswer answer =
         dialogs.MessageBox("Prima riga\r\n<b>seconda</b>", "Il titolo", r.style);
     EXPECT_EQ(answer, r.answer);
@@ -136,7 +136,7 @@ TEST(QtDialogsMessages, ALongPathStaysWithinTheScreen) {
     int width = 0;
     int screenWidth = 0;
     QString shown;
-    WhenModal([&](QWidget* modal) {
+    const ModalScript script({[&](QWidget* modal) {
       auto* box = qobject_cast<QMessageBox*>(modal);
       if (!box) return modal->close();
       width = box->frameGeometry().width();
@@ -144,7 +144,7 @@ TEST(QtDialogsMessages, ALongPathStaysWithinTheScreen) {
       shown = box->text();
       box->button(QMessageBox::Ok)->click();
       return true;
-    });
+    }});
     dialogs.MessageBox(text, "Salvataggio dati", MessageStyle::OkExclamation);
     EXPECT_GT(width, 0);
     EXPECT_LT(width, screenWidth);
@@ -155,12 +155,12 @@ TEST(QtDialogsMessages, ALongPathStaysWithinTheScreen) {
 TEST(QtDialogsMessages, ButtonsSpeakItalian) {
   QtDialogs dialogs;
   QStringList texts;
-  WhenModal([&](QWidget* modal) {
+  const ModalScript script({[&](QWidget* modal) {
     auto* box = qobject_cast<QMessageBox*>(modal);
     for (QAbstractButton* button : box->buttons()) texts << button->text();
     box->button(QMessageBox::Cancel)->click();
     return true;
-  });
+  }});
   dialogs.MessageBox("Salvo i dati?", "Numino", MessageStyle::YesNoCancelQuestion);
   texts.sort();
   EXPECT_EQ(texts,
@@ -182,10 +182,13 @@ struct DialogSeen {
 
 // Looks at the dialog, then types `name` and accepts, or cancels when
 // `name` is empty.
-void AnswerFileDialog(DialogSeen& seen, QString name) {
-  WhenModal([&seen, name](QWidget* modal) {
+numino::testing::ModalStep AnswerFileDialog(DialogSeen& seen, QString name) {
+  return [&seen, name](QWidget* modal) {
     auto* dialog = qobject_cast<QFileDialog*>(modal);
-    if (!dialog) return modal->close();
+    if (!dialog) {
+      modal->close();
+      return;
+    }
     seen.title = dialog->windowTitle();
     seen.filters = dialog->nameFilters();
     seen.suffix = dialog->defaultSuffix();
@@ -204,8 +207,7 @@ void AnswerFileDialog(DialogSeen& seen, QString name) {
     } else {
       numino::testing::TypeFileName(*dialog, name);
     }
-    return true;
-  });
+  };
 }
 
 TEST(QtDialogs, SaveDialog) {
@@ -220,7 +222,8 @@ TEST(QtDialogs, SaveDialog) {
   QtDialogs dialogs;
 
   DialogSeen seen;
-  AnswerFileDialog(seen, QStringLiteral("nuovo"));
+  const ModalScript script(
+      {AnswerFileDialog(seen, QStringLiteral("nuovo")), AnswerFileDialog(seen, QString())});
   EXPECT_EQ(dialogs.SaveFileDialog(request), dir.Path("nuovo.nmo")) << "the extension is added";
   EXPECT_EQ(seen.title, QStringLiteral("Salvataggio dati"));
   EXPECT_EQ(seen.filters, QStringList{QStringLiteral("Documento NMO (*.nmo)")});
@@ -232,7 +235,6 @@ TEST(QtDialogs, SaveDialog) {
   EXPECT_EQ(seen.folder, QString::fromStdString(dir.Path()));
   EXPECT_EQ(seen.selected, QStringList{QString::fromStdString(pippo)}) << "starts from the name";
 
-  AnswerFileDialog(seen, QString());
   EXPECT_EQ(dialogs.SaveFileDialog(request), std::nullopt) << "cancelled";
 }
 
@@ -247,7 +249,7 @@ TEST(QtDialogs, OpenDialogReturnsOnlyExistingFiles) {
   QtDialogs dialogs;
 
   DialogSeen seen;
-  AnswerFileDialog(seen, QStringLiteral("pippo"));
+  const ModalScript script({AnswerFileDialog(seen, QStringLiteral("pippo"))});
   EXPECT_EQ(dialogs.OpenFileDialog(request), dir.Path("pippo.nmo"))
       << "a name without extension means the .nmo file";
   EXPECT_EQ(seen.title, QStringLiteral("Caricamento dati"));

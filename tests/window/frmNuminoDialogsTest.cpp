@@ -26,49 +26,10 @@
 namespace {
 
 using numino::testing::Get;
+using numino::testing::ModalScript;
 using numino::testing::Put;
 using numino::testing::Trigger;
-using Step = std::function<void(QWidget*)>;
-
-// Hands the modal windows, as they come up one after the other, to the
-// steps in turn. A window beyond the last step is a failure and is closed;
-// so is any window still open after ten seconds, so that a test waiting in
-// a dialog fails instead of hanging.
-class ModalScript {
- public:
-  explicit ModalScript(std::vector<Step> steps) : steps_(std::move(steps)) {
-    clock_.start();
-    QObject::connect(&timer_, &QTimer::timeout, [this] { Poll(); });
-    timer_.start(10);
-  }
-  std::size_t StepsTaken() const { return next_; }
-
- private:
-  void Poll() {
-    QWidget* modal = QApplication::activeModalWidget();
-    if (!modal || !modal->isVisible()) return;
-    if (modal == last_) {
-      if (clock_.elapsed() > 10000) {
-        ADD_FAILURE() << "still open: " << modal->windowTitle().toStdString();
-        modal->close();
-      }
-      return;
-    }
-    last_ = modal;
-    if (next_ < steps_.size()) {
-      steps_[next_++](modal);
-    } else {
-      ADD_FAILURE() << "a window more than expected: " << modal->windowTitle().toStdString();
-      modal->close();
-    }
-  }
-
-  std::vector<Step> steps_;
-  std::size_t next_ = 0;
-  QPointer<QWidget> last_;
-  QTimer timer_;
-  QElapsedTimer clock_;
-};
+using Step = numino::testing::ModalStep;
 
 Step Press(Qt::Key key) {
   return [key](QWidget* modal) { QTest::keyClick(modal, key); };

@@ -63,8 +63,7 @@ struct Session {
   }
   void Type(Qt::Key key) { QTest::keyClick(&window->Board(), key); }
   void RightClick(int row, int col) {
-    QTest::mouseClick(&window->Board(), Qt::RightButton, {},
-                      QPoint(12 + 24 * (col - 1) + 12, 12 + 24 * (row - 1) + 12));
+    QTest::mouseClick(&window->Board(), Qt::RightButton, {}, numino::testing::CellMiddle(row, col));
   }
   QStringList Files() const {
     return QDir(QString::fromStdString(folder)).entryList(QDir::Files | QDir::Hidden);

@@ -17,6 +17,7 @@ namespace {
 
 using numino::testing::BoardPixel;
 using numino::testing::FakePlatform;
+using numino::testing::kBoardSide;
 using numino::testing::ShowActive;
 
 TEST(frmNuminoStart, TitleIsProgramNameAndUntitled) {
@@ -123,7 +124,7 @@ TEST(frmNuminoWindow, CannotBeResized) {
   window.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
   EXPECT_EQ(window.minimumSize(), window.maximumSize());
-  EXPECT_EQ(window.Board().size(), QSize(240, 240));
+  EXPECT_EQ(window.Board().size(), QSize(kBoardSide, kBoardSide));
   EXPECT_EQ(window.Board().geometry().top(), window.menuBar()->geometry().bottom() + 1)
       << "the board starts right below the menu bar";
 }
@@ -254,8 +255,9 @@ TEST(frmNuminoZoom, StartsAtTheRememberedZoomThatFits) {
     FakePlatform platform;
     frmNumino window(platform, QStringLiteral("Numino"));
     EXPECT_EQ(window.Board().Zoom(), r.zoom);
-    EXPECT_EQ(window.Board().size(), QSize(240, 240) * r.zoom) << "before it is first shown";
-    EXPECT_EQ(window.Board().Surface().Image().width(), qRound(240 * r.zoom));
+    EXPECT_EQ(window.Board().size(), QSize(kBoardSide, kBoardSide) * r.zoom)
+        << "before it is first shown";
+    EXPECT_EQ(window.Board().Surface().Image().width(), qRound(kBoardSide * r.zoom));
     EXPECT_EQ(QFileInfo::exists(path), r.file != nullptr) << "a start writes nothing";
   }
 }

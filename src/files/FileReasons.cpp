@@ -5,9 +5,9 @@
 
 namespace {
 
-const char* const kDiskFull = "spazio esaurito sul disco";
-const char* const kDenied = "permesso negato";
-const char* const kNoFolder = "la cartella non esiste";
+constexpr const char* kDiskFull = "spazio esaurito sul disco";
+constexpr const char* kDenied = "permesso negato";
+constexpr const char* kNoFolder = "la cartella non esiste";
 
 struct KnownError {
   int code;

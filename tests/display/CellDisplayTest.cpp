@@ -172,17 +172,9 @@ TEST(CellDisplay, NoCurrentCellMeansNoFrameAndNoGreen) {
   EXPECT_EQ(MarkColour(b.frm, 1, 2, 5), kRed) << "and so do the marks";
 }
 
-// A surface whose text measures what the test says, to pin down the rounding:
-// the spare room 24 - size is rounded to the nearest integer (halves to even)
-// and then halved, truncating toward zero.
-class MeasuredSurface : public RasterSurface {
- public:
-  double width = 9;
-  double height = 18;
-  double TextWidth(std::string_view) const override { return width; }
-  double TextHeight(std::string_view) const override { return height; }
-};
-
+// The text measures what the row says, to pin down the rounding: the spare
+// room 24 - size is rounded to the nearest integer (halves to even) and then
+// halved, truncating toward zero.
 TEST(CellDisplay, DigitsAreCentredInTheirCell) {
   struct Row {
     double width, height;
@@ -203,9 +195,9 @@ TEST(CellDisplay, DigitsAreCentredInTheirCell) {
     SCOPED_TRACE(r.why);
     FakePlatform platform;
     NuminoSchema schema(platform);
-    MeasuredSurface frm;
-    frm.width = r.width;
-    frm.height = r.height;
+    RasterSurface frm;
+    frm.textWidth = r.width;
+    frm.textHeight = r.height;
     schema.Refresh(frm);
     schema.currentRow = 3;
     schema.currentCol = 4;

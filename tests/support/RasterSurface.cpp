@@ -21,7 +21,13 @@ std::uint32_t RasterSurface::Resolve(Colour colour) const {
   return (std::uint32_t{colour.Red()} << 16) | (std::uint32_t{colour.Green()} << 8) | colour.Blue();
 }
 
+void RasterSurface::Check(int x1, int y1, int x2, int y2) {
+  const auto inside = [](int v) { return v >= 0 && v < kSize; };
+  if (!inside(x1) || !inside(y1) || !inside(x2) || !inside(y2)) ++strayCalls;
+}
+
 void RasterSurface::Fill(int x1, int y1, int x2, int y2, std::uint32_t rgb) {
+  Check(x1, y1, x2, y2);
   if (x1 > x2) std::swap(x1, x2);
   if (y1 > y2) std::swap(y1, y2);
   x1 = std::max(x1, 0);
@@ -53,14 +59,17 @@ void RasterSurface::FilledBox(int x1, int y1, int x2, int y2, Colour colour) {
 }
 
 double RasterSurface::TextWidth(std::string_view text) const {
-  return double(text.size()) * (bold_ ? 10 : 9);
+  return textWidth.value_or(double(text.size()) * (bold_ ? 10 : 9));
 }
 
-double RasterSurface::TextHeight(std::string_view) const { return 18; }
+double RasterSurface::TextHeight(std::string_view) const { return textHeight.value_or(18); }
 
 void RasterSurface::Print(int x, int y, std::string_view text) {
   ++printCount;
-  printed.push_back(std::to_string(x) + "," + std::to_string(y) + ":" + std::string(text));
+  Check(x, y, x, y);
+  if (logPrints) {
+    printed.push_back(std::to_string(x) + "," + std::to_string(y) + ":" + std::string(text));
+  }
   const int width = static_cast<int>(TextWidth(text));
   for (int py = y + 2; py <= y + 18 - 3; ++py) {
     for (int px = x + 2; px <= x + width - 3; ++px) {

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -56,14 +57,23 @@ class RasterSurface : public DrawingSurface {
   // in which weight: repaints and a full redraw differ there by design.
   bool SamePicture(const RasterSurface& other) const;
 
+  // Script: the text measures a test pins down (the glyph box follows),
+  // and whether to keep the log of prints, which a long run would pile up.
+  std::optional<double> textWidth;
+  std::optional<double> textHeight;
+  bool logPrints = true;
+
   // The requested outer window size, and how often each primitive ran.
   int windowWidth = 0;
   int windowHeight = 0;
   int fillCount = 0;
   int printCount = 0;
   std::vector<std::string> printed;  // "x,y:text" of every print, in order
+  // Calls with a corner (a print: its point) outside the surface.
+  int strayCalls = 0;
 
  private:
+  void Check(int x1, int y1, int x2, int y2);
   std::uint32_t Resolve(Colour colour) const;
   void Fill(int x1, int y1, int x2, int y2, std::uint32_t rgb);
 

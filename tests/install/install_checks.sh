@@ -22,6 +22,7 @@ fresh() { rm -rf "$1" && mkdir -p "$1"; }
 EXPECTED_FILES="bin/Numino
 share/applications/numino.desktop
 share/doc/numino/README.md
+share/doc/numino/copyright
 share/doc/numino/docs/screenshot.png
 share/icons/hicolor/128x128/apps/numino.png
 share/icons/hicolor/256x256/apps/numino.png
@@ -50,6 +51,15 @@ check_tree() {
   local newest
   newest=$(sed -n 's/.*<release version="\([^"]*\)".*/\1/p' "$usr/share/metainfo/numino.metainfo.xml" | head -1)
   [ "$newest" = "$version" ] || fail "the newest release in numino.metainfo.xml is \"$newest\", not $version"
+
+  # The copyright file is in Debian's machine-readable format, and its
+  # licence for the whole is the one the software centre shows.
+  local copyright=$usr/share/doc/numino/copyright licence
+  licence=$(sed -n 's|.*<project_license>\(.*\)</project_license>.*|\1|p' "$usr/share/metainfo/numino.metainfo.xml")
+  [ "$(head -1 "$copyright")" = "Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/" ] ||
+    fail "share/doc/numino/copyright is not a machine-readable copyright file"
+  [ "$(sed -n '/^Files: \*$/,/^$/s/^License: //p' "$copyright")" = "$licence" ] ||
+    fail "the copyright file's licence for Files: * is not the metainfo's $licence"
 
   # Each icon lies in the folder of its own size.
   local size geometry

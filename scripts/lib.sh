@@ -24,17 +24,47 @@ NUMINO_PACKAGES=(
 
 numino_root() { cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd; }
 
-# Installs whichever of the given packages are missing. As root it runs
-# apt-get; otherwise it prints the line to run and fails.
-numino_ensure_packages() {
-  local missing=() p
+# Prints, once each, those of the given packages that are not installed.
+# A package removed but not purged is still known to dpkg; it counts as
+# missing.
+numino_missing_packages() {
+  local -A have=()
+  local status p
+  while read -r status p; do
+    [ "$status" = installed ] && have[$p]=1
+  done < <(dpkg-query -W -f='${db:Status-Status} ${Package}\n' "$@" 2>/dev/null)
   for p in "$@"; do
-    dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
+    [ -n "${have[$p]:-}" ] || { echo "$p"; have[$p]=1; }
   done
+}
+
+# Prints the one line that installs the given packages, as the user running
+# this can run it: root runs apt-get itself; anyone else goes through sudo
+# where it is installed, and through su, which asks for root's password,
+# where it is not (a Debian installed with a root password has no sudo).
+# The package lists come first: a fresh system has none.
+numino_install_command() {
+  local install="apt-get install -y --no-install-recommends $*"
+  if [ "$(id -u)" -eq 0 ]; then
+    echo "apt-get update && $install"
+  elif command -v sudo >/dev/null 2>&1; then
+    echo "sudo apt-get update && sudo $install"
+  else
+    echo "su -c 'apt-get update && $install'"
+  fi
+}
+
+# Installs whichever of the given packages are missing. As root it runs
+# apt-get; otherwise it prints the line to run and fails, before anything
+# is built.
+numino_ensure_packages() {
+  local missing
+  mapfile -t missing < <(numino_missing_packages "$@")
   [ ${#missing[@]} -eq 0 ] && return 0
   if [ "$(id -u)" -ne 0 ]; then
-    echo "Numino needs these Debian packages. Install them with:" >&2
-    echo "  sudo apt-get install -y ${missing[*]}" >&2
+    echo "Numino needs Debian packages that are not installed, and nothing has been built yet." >&2
+    echo "Install them with this line, then run scripts/${0##*/} again:" >&2
+    echo "  $(numino_install_command "${missing[@]}")" >&2
     return 1
   fi
   echo "Installing: ${missing[*]}"

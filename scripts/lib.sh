@@ -21,6 +21,14 @@ NUMINO_PACKAGES=(
   desktop-file-utils appstream dpkg-dev file
   dbus-daemon at-spi2-core python3-gi gir1.2-atspi-2.0
 )
+# The fuzzers (scripts/fuzz): clang with libFuzzer and the sanitizers'
+# runtimes, and GoogleTest for the tests folder that the fuzz build
+# configures too.
+NUMINO_FUZZ_PACKAGES=(cmake ninja-build clang libclang-rt-14-dev libgtest-dev)
+# CI=true scripts/test: everything the tests need, clang-format for the
+# format check, and the fuzzers' packages. Asked for all at once before
+# anything is built, so that a run does not stop halfway for more.
+NUMINO_CI_PACKAGES=("${NUMINO_PACKAGES[@]}" clang-format "${NUMINO_FUZZ_PACKAGES[@]}")
 
 numino_root() { cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd; }
 

@@ -8,16 +8,20 @@ NUMINO_RUN_PACKAGES=(
   cmake ninja-build g++
   qt6-base-dev libgl-dev qt6-translations-l10n fonts-liberation2
 )
+# An X server without a screen, and the xauth that xvfb-run needs: the tests
+# that need a real X server run on it, and scripts/run suggests xvfb-run
+# where there is no display.
+NUMINO_XVFB_PACKAGES=(xvfb xauth)
 # Build and test (scripts/test, scripts/bench): all that, and GoogleTest,
 # Google Benchmark and Xlib (for the start-up probe in bench/), libSM and
-# libICE (for the tests' session manager), an X server for the tests that
-# need a real one, and the desktop-file checkers; a private session bus, the
-# accessibility bus and its Python client for reading the board through
-# AT-SPI.
+# libICE (for the tests' session manager), the X server and the tools that
+# drive and photograph it, and the desktop-file checkers; a private session
+# bus, the accessibility bus and its Python client for reading the board
+# through AT-SPI.
 NUMINO_PACKAGES=(
   "${NUMINO_RUN_PACKAGES[@]}" pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev libx11-dev libsm-dev libice-dev
-  xvfb xauth xdotool x11-apps imagemagick
+  "${NUMINO_XVFB_PACKAGES[@]}" xdotool x11-apps imagemagick
   desktop-file-utils appstream dpkg-dev file
   dbus-daemon at-spi2-core python3-gi gir1.2-atspi-2.0
 )

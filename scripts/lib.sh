@@ -8,33 +8,75 @@ NUMINO_RUN_PACKAGES=(
   cmake ninja-build g++
   qt6-base-dev libgl-dev qt6-translations-l10n fonts-liberation2
 )
+# An X server without a screen, and the xauth that xvfb-run needs: the tests
+# that need a real X server run on it, and scripts/run suggests xvfb-run
+# where there is no display.
+NUMINO_XVFB_PACKAGES=(xvfb xauth)
 # Build and test (scripts/test, scripts/bench): all that, and GoogleTest,
 # Google Benchmark and Xlib (for the start-up probe in bench/), libSM and
-# libICE (for the tests' session manager), an X server for the tests that
-# need a real one, and the desktop-file checkers; a private session bus, the
-# accessibility bus and its Python client for reading the board through
-# AT-SPI.
+# libICE (for the tests' session manager), the X server and the tools that
+# drive and photograph it, and the desktop-file checkers; a private session
+# bus, the accessibility bus and its Python client for reading the board
+# through AT-SPI.
 NUMINO_PACKAGES=(
   "${NUMINO_RUN_PACKAGES[@]}" pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev libx11-dev libsm-dev libice-dev
-  xvfb xauth xdotool x11-apps imagemagick
+  "${NUMINO_XVFB_PACKAGES[@]}" xdotool x11-apps imagemagick
   desktop-file-utils appstream dpkg-dev file
   dbus-daemon at-spi2-core python3-gi gir1.2-atspi-2.0
 )
+# The fuzzers (scripts/fuzz): clang with libFuzzer and the sanitizers'
+# runtimes, and GoogleTest for the tests folder that the fuzz build
+# configures too.
+NUMINO_FUZZ_PACKAGES=(cmake ninja-build clang libclang-rt-14-dev libgtest-dev)
+# CI=true scripts/test: everything the tests need, clang-format for the
+# format check, and the fuzzers' packages. Asked for all at once before
+# anything is built, so that a run does not stop halfway for more.
+NUMINO_CI_PACKAGES=("${NUMINO_PACKAGES[@]}" clang-format "${NUMINO_FUZZ_PACKAGES[@]}")
 
 numino_root() { cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd; }
 
-# Installs whichever of the given packages are missing. As root it runs
-# apt-get; otherwise it prints the line to run and fails.
-numino_ensure_packages() {
-  local missing=() p
+# Prints, once each, those of the given packages that are not installed.
+# A package removed but not purged is still known to dpkg; it counts as
+# missing.
+numino_missing_packages() {
+  local -A have=()
+  local status p
+  while read -r status p; do
+    [ "$status" = installed ] && have[$p]=1
+  done < <(dpkg-query -W -f='${db:Status-Status} ${Package}\n' "$@" 2>/dev/null)
   for p in "$@"; do
-    dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
+    [ -n "${have[$p]:-}" ] || { echo "$p"; have[$p]=1; }
   done
+}
+
+# Prints the one line that installs the given packages, as the user running
+# this can run it: root runs apt-get itself; anyone else goes through sudo
+# where it is installed, and through su, which asks for root's password,
+# where it is not (a Debian installed with a root password has no sudo).
+# The package lists come first: a fresh system has none.
+numino_install_command() {
+  local install="apt-get install -y --no-install-recommends $*"
+  if [ "$(id -u)" -eq 0 ]; then
+    echo "apt-get update && $install"
+  elif command -v sudo >/dev/null 2>&1; then
+    echo "sudo apt-get update && sudo $install"
+  else
+    echo "su -c 'apt-get update && $install'"
+  fi
+}
+
+# Installs whichever of the given packages are missing. As root it runs
+# apt-get; otherwise it prints the line to run and fails, before anything
+# is built.
+numino_ensure_packages() {
+  local missing
+  mapfile -t missing < <(numino_missing_packages "$@")
   [ ${#missing[@]} -eq 0 ] && return 0
   if [ "$(id -u)" -ne 0 ]; then
-    echo "Numino needs these Debian packages. Install them with:" >&2
-    echo "  sudo apt-get install -y ${missing[*]}" >&2
+    echo "Numino needs Debian packages that are not installed, and nothing has been built yet." >&2
+    echo "Install them with this line, then run scripts/${0##*/} again:" >&2
+    echo "  $(numino_install_command "${missing[@]}")" >&2
     return 1
   fi
   echo "Installing: ${missing[*]}"

@@ -3,10 +3,12 @@
 # arguments and works in a scratch folder of its own, which it empties first.
 #
 #   install_checks.sh desktop  DATA_DIR
-#   install_checks.sh metainfo DATA_DIR
+#   install_checks.sh metainfo METAINFO_FILE
 #   install_checks.sh mime     DATA_DIR SCRATCH
-#   install_checks.sh install  BUILD_DIR SCRATCH
-#   install_checks.sh deb      BUILD_DIR SCRATCH
+#   install_checks.sh install  BUILD_DIR SCRATCH VERSION
+#   install_checks.sh deb      BUILD_DIR SCRATCH VERSION
+#
+# VERSION is the one project() sets in CMakeLists.txt.
 #
 # Exit status 0 when every check passed; otherwise each failure is printed.
 set -u
@@ -20,6 +22,7 @@ fresh() { rm -rf "$1" && mkdir -p "$1"; }
 EXPECTED_FILES="bin/Numino
 share/applications/numino.desktop
 share/doc/numino/README.md
+share/doc/numino/copyright
 share/doc/numino/docs/screenshot.png
 share/icons/hicolor/128x128/apps/numino.png
 share/icons/hicolor/256x256/apps/numino.png
@@ -43,6 +46,20 @@ check_tree() {
     diff <(sed 's|^|usr/|' <<<"$expected") <(echo "$actual") >&2
   fi
   [ -x "$usr/bin/Numino" ] || fail "usr/bin/Numino is not executable"
+  # The software centre shows the newest release, listed first, as the
+  # version installed.
+  local newest
+  newest=$(sed -n 's/.*<release version="\([^"]*\)".*/\1/p' "$usr/share/metainfo/numino.metainfo.xml" | head -1)
+  [ "$newest" = "$version" ] || fail "the newest release in numino.metainfo.xml is \"$newest\", not $version"
+
+  # The copyright file is in Debian's machine-readable format, and its
+  # licence for the whole is the one the software centre shows.
+  local copyright=$usr/share/doc/numino/copyright licence
+  licence=$(sed -n 's|.*<project_license>\(.*\)</project_license>.*|\1|p' "$usr/share/metainfo/numino.metainfo.xml")
+  [ "$(head -1 "$copyright")" = "Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/" ] ||
+    fail "share/doc/numino/copyright is not a machine-readable copyright file"
+  [ "$(sed -n '/^Files: \*$/,/^$/s/^License: //p' "$copyright")" = "$licence" ] ||
+    fail "the copyright file's licence for Files: * is not the metainfo's $licence"
 
   # Each icon lies in the folder of its own size.
   local size geometry
@@ -89,7 +106,7 @@ case "${1:-}" in
     # The id is not reverse-DNS on purpose (see the file); every other
     # finding, pedantic ones included, fails the test.
     appstreamcli validate --no-net --pedantic --strict \
-      --override=cid-desktopapp-is-not-rdns=pedantic "$2/numino.metainfo.xml" ||
+      --override=cid-desktopapp-is-not-rdns=pedantic "$2" ||
       fail "appstreamcli rejects numino.metainfo.xml"
     ;;
   mime)
@@ -106,6 +123,7 @@ case "${1:-}" in
     ;;
   install)
     need update-desktop-database desktop-file-utils
+    version=$4
     fresh "$3"
     DESTDIR=$3/root cmake --install "$2" --prefix /usr --component numino >"$3/install.log" ||
       { cat "$3/install.log" >&2; fail "cmake --install failed"; }
@@ -114,17 +132,19 @@ case "${1:-}" in
   deb)
     need dpkg-shlibdeps dpkg-dev
     need update-desktop-database desktop-file-utils
+    version=$4
     fresh "$3"
     cpack -G DEB --config "$2/CPackConfig.cmake" -B "$3" >"$3/cpack.log" 2>&1 ||
       { cat "$3/cpack.log" >&2; fail "cpack failed"; }
-    debs=("$3"/numino_*.deb)
+    debs=("$3"/numino_"$version"_*.deb)
     if [ ! -f "${debs[0]}" ]; then
-      fail "no numino_*.deb in $3"
+      fail "no numino_${version}_*.deb in $3: $(cd "$3" && echo *.deb)"
     else
       deb=${debs[0]}
       dpkg-deb -x "$deb" "$3/root" || fail "dpkg-deb -x failed"
       check_tree "$3/root"
       [ "$(dpkg-deb -f "$deb" Package)" = numino ] || fail "package name: $(dpkg-deb -f "$deb" Package)"
+      [ "$(dpkg-deb -f "$deb" Version)" = "$version" ] || fail "version: $(dpkg-deb -f "$deb" Version)"
       [ "$(dpkg-deb -f "$deb" Section)" = games ] || fail "section: $(dpkg-deb -f "$deb" Section)"
       [ "$(dpkg-deb -f "$deb" Maintainer)" = "Gli sviluppatori di Numino <numino@localhost>" ] ||
         fail "maintainer: $(dpkg-deb -f "$deb" Maintainer)"

@@ -1,6 +1,5 @@
 #include "support/Disk.h"
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <ftw.h>
 #include <sys/stat.h>
@@ -9,6 +8,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 
@@ -23,11 +23,6 @@ int OpenUp(const char* path, const struct stat* info, int kind, struct FTW*) {
   return 0;
 }
 
-int RemoveOne(const char* path, const struct stat*, int, struct FTW*) {
-  ::remove(path);
-  return 0;
-}
-
 }  // namespace
 
 TemporaryFolder::TemporaryFolder() {
@@ -39,7 +34,8 @@ TemporaryFolder::TemporaryFolder() {
 
 TemporaryFolder::~TemporaryFolder() {
   ::nftw(path_.c_str(), OpenUp, 16, FTW_PHYS);
-  ::nftw(path_.c_str(), RemoveOne, 16, FTW_DEPTH | FTW_PHYS);
+  std::error_code ignored;
+  std::filesystem::remove_all(path_, ignored);
 }
 
 void Put(const std::string& path, std::string_view bytes) {
@@ -56,12 +52,9 @@ std::string Get(const std::string& path) {
 
 std::vector<std::string> Entries(const std::string& folder) {
   std::vector<std::string> names;
-  if (DIR* dir = ::opendir(folder.c_str())) {
-    while (const dirent* entry = ::readdir(dir)) {
-      const std::string name = entry->d_name;
-      if (name != "." && name != "..") names.push_back(name);
-    }
-    ::closedir(dir);
+  std::error_code missing;
+  for (const auto& entry : std::filesystem::directory_iterator(folder, missing)) {
+    names.push_back(entry.path().filename());
   }
   std::sort(names.begin(), names.end());
   return names;

@@ -17,14 +17,8 @@ T Next(std::vector<T>& queue, const T& otherwise) {
 
 // What a real box answers to Escape.
 MessageAnswer EscapeAnswer(MessageStyle style) {
-  switch (style) {
-    case MessageStyle::YesNoCancelQuestion:
-      return MessageAnswer::Cancel;
-    case MessageStyle::YesNoQuestion:
-      return MessageAnswer::No;
-    default:
-      return MessageAnswer::Ok;
-  }
+  if (style == MessageStyle::YesNoCancelQuestion) return MessageAnswer::Cancel;
+  return style == MessageStyle::YesNoQuestion ? MessageAnswer::No : MessageAnswer::Ok;
 }
 
 }  // namespace

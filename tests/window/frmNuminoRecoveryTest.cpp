@@ -4,15 +4,13 @@
 
 #include <QCloseEvent>
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
 
+#include <list>
 #include <memory>
 #include <string>
 #include <variant>
@@ -30,11 +28,13 @@ namespace {
 
 using numino::MessageAnswer;
 using numino::MessageStyle;
+using numino::testing::Entries;
 using numino::testing::FakePlatform;
 using numino::testing::Get;
 using numino::testing::kPippoFile;
 using numino::testing::ManualTimer;
 using numino::testing::Put;
+using numino::testing::TemporaryFolder;
 using numino::testing::Trigger;
 
 const std::string kPippo = "/home/anna/pippo.nmo";
@@ -44,35 +44,28 @@ const char* const kQuestion =
 // A window keeping its recovery file in a folder below a fresh one, which
 // does not exist until the first write.
 struct Session {
-  QTemporaryDir base;
-  std::string folder = base.path().toStdString() + "/state/numino";
+  TemporaryFolder base;
+  std::string folder = base.Path("state/numino");
   FakePlatform platform;
-  // The window's recovery timer, which times out when the test says so;
-  // windows made later get timers of their own.
-  ManualTimer timer;
-  std::vector<std::unique_ptr<ManualTimer>> moreTimers;
-  std::unique_ptr<frmNumino> window = NewWindow(timer);
+  std::list<ManualTimer> timers;  // each window's recovery timer, timed out by hand
+  std::unique_ptr<frmNumino> window = NewWindow();
+  ManualTimer& timer = timers.front();
 
-  std::unique_ptr<frmNumino> NewWindow(ManualTimer& timer) {
-    auto made = std::make_unique<frmNumino>(platform, QStringLiteral("Numino"));
-    made->EnableRecovery(folder, timer);
-    return made;
-  }
   std::unique_ptr<frmNumino> NewWindow() {
-    return NewWindow(*moreTimers.emplace_back(std::make_unique<ManualTimer>()));
+    auto made = std::make_unique<frmNumino>(platform, QStringLiteral("Numino"));
+    made->EnableRecovery(folder, timers.emplace_back());
+    return made;
   }
   void Type(Qt::Key key) { QTest::keyClick(&window->Board(), key); }
   void RightClick(int row, int col) {
     QTest::mouseClick(&window->Board(), Qt::RightButton, {}, numino::testing::CellMiddle(row, col));
   }
-  QStringList Files() const {
-    return QDir(QString::fromStdString(folder)).entryList(QDir::Files | QDir::Hidden);
-  }
+  std::vector<std::string> Files() const { return Entries(folder); }
   // The one recovery file's work; fails the test when there is not exactly one.
   std::optional<numino::recovery::Work> OnDisk() const {
-    const QStringList files = Files();
+    const std::vector<std::string> files = Files();
     if (files.size() != 1) return std::nullopt;
-    const auto parsed = numino::recovery::Parse(Get(folder + "/" + files.front().toStdString()));
+    const auto parsed = numino::recovery::Parse(Get(folder + "/" + files.front()));
     if (!std::holds_alternative<numino::recovery::Work>(parsed)) return std::nullopt;
     return std::get<numino::recovery::Work>(parsed);
   }
@@ -136,10 +129,10 @@ TEST(WorkRecovery, TheFileGoesWhenNothingIsLeftToLose) {
     s.Type(Qt::Key_7);
     if (r.ruleOut) s.RightClick(9, 9);
     ASSERT_TRUE(s.timer.Fire());
-    ASSERT_FALSE(s.Files().isEmpty());
+    ASSERT_FALSE(s.Files().empty());
     r.command(s);  // the commands settle the file at once
     const auto work = s.OnDisk();
-    EXPECT_EQ(work.has_value(), r.kept) << s.Files().join(' ').toStdString();
+    EXPECT_EQ(work.has_value(), r.kept) << s.Files().size() << " files";
     if (work) {
       EXPECT_EQ(*work, numino::recovery::WorkOf(s.window->Schema()));
     }
@@ -161,7 +154,7 @@ TEST(WorkRecovery, RulingOutByHandAloneKeepsTheFileCurrent) {
   EXPECT_EQ(s.OnDisk()->fileName, kPippo);
   s.RightClick(5, 5);
   ASSERT_TRUE(s.timer.Fire());
-  EXPECT_TRUE(s.Files().isEmpty());
+  EXPECT_TRUE(s.Files().empty());
 }
 
 TEST(WorkRecovery, TheStartOffersWorkThatNoRunningProgramHolds) {
@@ -202,7 +195,7 @@ TEST(WorkRecovery, TheStartOffersWorkThatNoRunningProgramHolds) {
     EXPECT_EQ(next.platform.messages[0].text, kQuestion);
     EXPECT_EQ(next.platform.messages[0].title, "Numino");
     EXPECT_EQ(next.platform.messages[0].style, MessageStyle::YesNoQuestion);
-    EXPECT_EQ(next.Files().size(), r.restored ? 1 : 0);
+    EXPECT_EQ(next.Files().size(), r.restored ? 1u : 0u);
     if (!r.restored) continue;
     EXPECT_EQ(numino::recovery::WorkOf(next.window->Schema()), before);
     EXPECT_EQ(next.window->windowTitle(), QStringLiteral("Numino - pippo"));
@@ -275,7 +268,7 @@ TEST(WorkRecovery, TheEndOfTheSessionAsksAsClosingDoes) {
     if (!r.sessionEnds) continue;
     s.platform.messageAnswers = {MessageAnswer::Cancel};
     EXPECT_TRUE(s.Close()) << "the close after the session's end asked again";
-    EXPECT_EQ(s.Files().size(), r.fileAfterClose ? 1 : 0);
+    EXPECT_EQ(s.Files().size(), r.fileAfterClose ? 1u : 0u);
   }
 }
 

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "files/DurableWrite.h"
 #include "files/FileReasons.h"
 
 using numino::FileError;
@@ -42,30 +43,6 @@ PathKind KindOf(const std::string& path, int& errorNumber) {
   if (S_ISDIR(info.st_mode)) return PathKind::Folder;
   return PathKind::Other;
 }
-
-// An open file, closed when it goes out of scope.
-class Descriptor {
- public:
-  explicit Descriptor(int fd) : fd_(fd) {}
-  ~Descriptor() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  Descriptor(const Descriptor&) = delete;
-  Descriptor& operator=(const Descriptor&) = delete;
-
-  bool Valid() const { return fd_ >= 0; }
-  int Get() const { return fd_; }
-  // Closes now and tells whether that worked: some file systems report a
-  // failed write only here.
-  bool Close() {
-    const int fd = fd_;
-    fd_ = -1;
-    return ::close(fd) == 0;
-  }
-
- private:
-  int fd_;
-};
 
 std::string FolderOf(const std::string& native) {
   const auto slash = native.rfind('/');
@@ -189,81 +166,6 @@ bool CarryOver(int from, int to) {
   return true;
 }
 
-constexpr std::string_view kTemporaryPrefix = ".numino-";
-// A save makes its temporary file under the first free one of this many
-// names.
-constexpr int kTemporaryNames = 100;
-
-std::string TemporaryName(pid_t pid, int attempt) {
-  return std::string(kTemporaryPrefix) + std::to_string(pid) + "-" + std::to_string(attempt);
-}
-
-// The process whose save made a file of this name: ".numino-PID-N" exactly
-// as TemporaryName writes it (no sign, no leading zero, N below
-// kTemporaryNames); 0 for any other name.
-pid_t MakerOf(std::string_view name) {
-  if (!name.starts_with(kTemporaryPrefix)) return 0;
-  const char* const end = name.data() + name.size();
-  pid_t pid = 0;
-  int attempt = 0;
-  const auto [pidEnd, pidError] = std::from_chars(name.data() + kTemporaryPrefix.size(), end, pid);
-  if (pidError != std::errc() || pidEnd == end || *pidEnd != '-') return 0;
-  const auto [attemptEnd, attemptError] = std::from_chars(pidEnd + 1, end, attempt);
-  if (attemptError != std::errc() || attemptEnd != end || pid <= 0 || attempt < 0 ||
-      attempt >= kTemporaryNames) {
-    return 0;
-  }
-  return TemporaryName(pid, attempt) == name ? pid : 0;
-}
-
-// A temporary file younger than this is left alone although its process
-// seems gone: a save in another PID namespace (a sandbox sharing the
-// folder) has numbers that this one does not see.
-constexpr time_t kTemporaryGrace = 60;
-
-// Removes what saves that died before their rename left in the folder:
-// regular files of our user with one link, named as this program names its
-// temporary files, a minute old or more, whose process no longer exists.
-// Nothing else is touched: not a running save's file, not another user's,
-// not a name that only looks alike.
-void RemoveDeadTemporaries(int folder) {
-  const int listing = ::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (listing < 0) return;
-  DIR* entries = ::fdopendir(listing);
-  if (!entries) {
-    ::close(listing);
-    return;
-  }
-  struct timespec now {};
-  ::clock_gettime(CLOCK_REALTIME, &now);
-  while (const struct dirent* entry = ::readdir(entries)) {
-    const pid_t maker = MakerOf(entry->d_name);
-    if (maker == 0 || maker == ::getpid()) continue;
-    struct stat info {};
-    if (::fstatat(folder, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0 ||
-        !S_ISREG(info.st_mode) || info.st_uid != ::geteuid() || info.st_nlink != 1 ||
-        now.tv_sec - info.st_mtim.tv_sec < kTemporaryGrace) {
-      continue;
-    }
-    // EPERM means the process lives, under another user.
-    if (::kill(maker, 0) == 0 || errno != ESRCH) continue;
-    ::unlinkat(folder, entry->d_name, 0);
-  }
-  ::closedir(entries);
-}
-
-// A new, empty file with a hidden name in the folder; -1 with errno set
-// when none can be made. The name is free of the target's, so it is short
-// however long that one is.
-int MakeTemporary(int folder, std::string& name) {
-  for (int attempt = 0; attempt < kTemporaryNames; ++attempt) {
-    name = TemporaryName(::getpid(), attempt);
-    const int fd = ::openat(folder, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd >= 0 || errno != EEXIST) return fd;
-  }
-  return -1;
-}
-
 numino::FileStamp StampFrom(const struct stat& info) {
   numino::FileStamp stamp;
   stamp.device = info.st_dev;
@@ -375,8 +277,7 @@ numino::FileStamp FileAccess::WriteFile(const std::string& path, std::string_vie
 }
 
 // Nothing, when the new file turns out not to be the old one's equal or the
-// folder takes no new file: the old file is then written in place. Whatever
-// fails before the rename, the temporary file does not stay behind. Once the
+// folder takes no new file: the old file is then written in place. Once the
 // rename is done the folder is synced, as only that makes the rename
 // survive a power cut; when that fails, the new contents are in place but
 // the error says they may not last.
@@ -384,64 +285,40 @@ std::optional<numino::FileStamp> FileAccess::ThroughTemporary(const std::string&
                                                               const std::string& name,
                                                               const struct stat* old, int oldFile,
                                                               std::string_view bytes) {
-  std::string temporary;
-  Descriptor file(MakeTemporary(folder, temporary));
-  if (!file.Valid()) {
-    // The folder takes no new file, but the old one may still be written.
-    if (old && (errno == EACCES || errno == EPERM)) return std::nullopt;
-    throw FileError(path, FileErrorReason(errno));
-  }
-  struct stat made {};
-  bool ok = ::fstat(file.Get(), &made) == 0;
+  bool unequal = false;
   // The folder may give new files another group (or owner), or attributes
   // of its own: the renamed file would not be the old one's equal after all.
-  if (ok && old &&
-      (made.st_uid != old->st_uid || made.st_gid != old->st_gid ||
-       !CarryOver(oldFile, file.Get()))) {
-    ::unlinkat(folder, temporary.c_str(), 0);
+  const auto likeTheOld = [&](int fd) {
+    struct stat made {};
+    if (::fstat(fd, &made) != 0) return false;
+    unequal = made.st_uid != old->st_uid || made.st_gid != old->st_gid || !CarryOver(oldFile, fd);
+    return !unequal && ::fchmod(fd, old->st_mode & 07777) == 0;
+  };
+  using Step = DurableOutcome::Step;
+  const DurableOutcome written =
+      WriteDurably(calls_, folder, name, bytes, 0666,
+                   old ? std::function<bool(int)>(likeTheOld) : nullptr, false);
+  if (!written.failed) return StampFrom(written.made);
+  if (unequal) return std::nullopt;
+  // The folder takes no new file, but the old one may still be written.
+  if (old && *written.failed == Step::Create &&
+      (written.error == EACCES || written.error == EPERM)) {
     return std::nullopt;
   }
-  ok = ok && (!old || ::fchmod(file.Get(), old->st_mode & 07777) == 0) &&
-       WriteBytes(file.Get(), bytes) && ::fsync(file.Get()) == 0 &&
-       ::fstat(file.Get(), &made) == 0 && file.Close() &&
-       ::renameat(folder, temporary.c_str(), folder, name.c_str()) == 0;
-  if (!ok) {
-    const int errorNumber = errno;
-    ::unlinkat(folder, temporary.c_str(), 0);
-    throw FileError(path, FileErrorReason(errorNumber));
+  if (written.Replaced()) {
+    throw FileError::WrittenButUnconfirmed(path, FileErrorReason(written.error),
+                                           StampFrom(written.made));
   }
-  if (!SyncFolder(folder)) {
-    throw FileError::WrittenButUnconfirmed(path, FileErrorReason(errno), StampFrom(made));
-  }
-  return StampFrom(made);
+  throw FileError(path, FileErrorReason(written.error));
 }
 
 // From the first byte, then cut to the new length. A failure from here on
 // may leave the file part new and part old, and the error says so.
 numino::FileStamp FileAccess::InPlace(const std::string& path, int fd, std::string_view bytes) {
   struct stat written {};
-  if (!WriteBytes(fd, bytes) || ::ftruncate(fd, static_cast<off_t>(bytes.size())) != 0 ||
-      ::fsync(fd) != 0 || ::fstat(fd, &written) != 0) {
+  if (!calls_.WriteAll(fd, bytes) || ::ftruncate(fd, static_cast<off_t>(bytes.size())) != 0 ||
+      calls_.Sync(fd) != 0 || ::fstat(fd, &written) != 0) {
     throw FileError(path, FileErrorReason(errno), true);
   }
   return StampFrom(written);
-}
-
-// A file system that cannot sync a folder at all (EINVAL) offers nothing
-// more than the sync of the file itself, which is done.
-bool FileAccess::SyncFolder(int folder) { return ::fsync(folder) == 0 || errno == EINVAL; }
-
-bool FileAccess::WriteBytes(int fd, std::string_view bytes) {
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t wrote =
-        ::pwrite(fd, bytes.data() + done, bytes.size() - done, static_cast<off_t>(done));
-    if (wrote < 0 && errno == EINTR) continue;
-    if (wrote <= 0) {
-      if (wrote == 0) errno = ENOSPC;
-      return false;
-    }
-    done += static_cast<std::size_t>(wrote);
-  }
-  return true;
 }

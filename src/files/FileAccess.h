@@ -5,9 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "files/DurableWrite.h"
 #include "model/Platform.h"
-
-struct stat;
 
 // The document files on disk: looking at a path, reading the start of a
 // file, writing one.
@@ -19,6 +18,9 @@ struct stat;
 // made here. Paths travel as the system's bytes, which are UTF-8.
 class FileAccess : public numino::Files {
  public:
+  // calls: the system's own, or a test's that fail.
+  explicit FileAccess(WriteCalls& calls = SystemWriteCalls()) : calls_(calls) {}
+
   // Without the closing NUL.
   std::size_t MaxPathLength() override;
   bool FileExists(const std::string& path) override;
@@ -27,15 +29,6 @@ class FileAccess : public numino::Files {
   numino::FileStart ReadFileStart(const std::string& path, std::size_t maxBytes) override;
   numino::FileStamp WriteFile(const std::string& path, std::string_view bytes) override;
 
- protected:
-  // Writes bytes into the open file from its first byte on; false on
-  // failure, with errno telling why. Both ways of saving write through
-  // here; tests override it to fail half-way.
-  virtual bool WriteBytes(int fd, std::string_view bytes);
-  // Makes the renames in the open folder last through a power cut; false on
-  // failure, with errno telling why. Tests override it to fail.
-  virtual bool SyncFolder(int folder);
-
  private:
   // old and oldFile: the file replaced and its descriptor, or nullptr and
   // -1 for a new file.
@@ -43,4 +36,6 @@ class FileAccess : public numino::Files {
                                                     const std::string& name, const struct stat* old,
                                                     int oldFile, std::string_view bytes);
   numino::FileStamp InPlace(const std::string& path, int fd, std::string_view bytes);
+
+  WriteCalls& calls_;
 };

@@ -157,7 +157,7 @@ TEST_P(Saving, ReplacesWhatItCanCopyAndSyncsTheFolder) {
   const ino_t inode = InodeOf(path);
 
   BreakingFileAccess files;
-  files.breakFolderSync = *r.reason != '\0';
+  if (*r.reason != '\0') files.failAt = BreakingFileAccess::Step::SyncFolder;
   std::string atSync = "<not synced>";
   files.atFolderSync = [&] { atSync = Get(path); };
   std::string reason;

@@ -2,10 +2,12 @@
 
 #include <cerrno>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "files/DurableWrite.h"
 #include "files/FileAccess.h"
 
 // What the tests of the real file system share, without Qt.
@@ -49,32 +51,48 @@ inline const std::string kSharingAcl(
     "\x20\0\x04\0\xFF\xFF\xFF\xFF",
     44);
 
-// The program's own file access, except that while `breakOff` is set every
-// write stops half-way and fails, as on a full disk, and while
-// `breakFolderSync` is set the folder's sync after a rename fails as on a
-// failing disk. `atFolderSync` runs just before every folder sync, so a test
-// can see what the file holds by then; `folderSyncs` counts them.
-class BreakingFileAccess : public FileAccess {
+// The system's write calls, except that the step `failAt` fails with
+// `failWith`; a write fails after half the bytes, as on a full disk.
+// `atFolderSync` runs just before every folder sync, so a test can see what
+// the file holds by then; `folderSyncs` counts them.
+class BreakingWrites : public WriteCalls {
  public:
-  bool breakOff = false;
-  bool breakFolderSync = false;
+  using Step = DurableOutcome::Step;
+  std::optional<Step> failAt;
+  int failWith = EIO;
   std::function<void()> atFolderSync;
   int folderSyncs = 0;
 
- protected:
-  bool WriteBytes(int fd, std::string_view bytes) override {
-    if (!breakOff) return FileAccess::WriteBytes(fd, bytes);
-    FileAccess::WriteBytes(fd, bytes.substr(0, bytes.size() / 2));
-    errno = ENOSPC;
-    return false;
+  int Create(int folder, const char* name, mode_t mode) override {
+    return Fails(Step::Create) ? -1 : WriteCalls::Create(folder, name, mode);
   }
-  bool SyncFolder(int folder) override {
+  bool WriteAll(int fd, std::string_view bytes) override {
+    if (failAt != Step::Write) return WriteCalls::WriteAll(fd, bytes);
+    WriteCalls::WriteAll(fd, bytes.substr(0, bytes.size() / 2));
+    return !Fails(Step::Write);
+  }
+  int Sync(int fd) override { return Fails(Step::Sync) ? -1 : WriteCalls::Sync(fd); }
+  int Rename(int folder, const char* from, const char* to) override {
+    return Fails(Step::Rename) ? -1 : WriteCalls::Rename(folder, from, to);
+  }
+  int SyncFolder(int folder) override {
     ++folderSyncs;
     if (atFolderSync) atFolderSync();
-    if (!breakFolderSync) return FileAccess::SyncFolder(folder);
-    errno = EIO;
-    return false;
+    return Fails(Step::SyncFolder) ? -1 : WriteCalls::SyncFolder(folder);
   }
+
+ private:
+  bool Fails(Step step) const {
+    if (failAt != step) return false;
+    errno = failWith;
+    return true;
+  }
+};
+
+// The program's own file access, on breaking write calls.
+class BreakingFileAccess : public BreakingWrites, public FileAccess {
+ public:
+  BreakingFileAccess() : FileAccess(static_cast<BreakingWrites&>(*this)) {}
 };
 
 }  // namespace numino::testing

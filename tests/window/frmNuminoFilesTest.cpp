@@ -400,7 +400,8 @@ std::vector<IdentityRow> IdentityRows() {
   };
   const auto breaking = [](Arrange arrange) -> Arrange {
     return [=](Session& s) {
-      s.files.breakOff = true;
+      s.files.failAt = BreakingFileAccess::Step::Write;
+      s.files.failWith = ENOSPC;
       return arrange(s);
     };
   };
@@ -530,7 +531,7 @@ INSTANTIATE_TEST_SUITE_P(Rows, SavingKeepsTheFile, ::testing::ValuesIn(IdentityR
 // the next save does not take its own file for another program's.
 TEST(SavingUnconfirmed, SaysSoStaysModifiedAndSavesAgainWithoutAsking) {
   Session s;
-  s.files.breakFolderSync = true;
+  s.files.failAt = BreakingFileAccess::Step::SyncFolder;
   Trigger(*s.window, "mnuSalva");
   ASSERT_EQ(s.dialogs.messages.size(), 1u);
   EXPECT_EQ(s.dialogs.messages[0].text,
@@ -541,7 +542,7 @@ TEST(SavingUnconfirmed, SaysSoStaysModifiedAndSavesAgainWithoutAsking) {
   EXPECT_EQ(Get(s.pippo), kSavedFile);
   EXPECT_TRUE(s.Schema().Modified());
 
-  s.files.breakFolderSync = false;
+  s.files.failAt.reset();
   s.dialogs.messages.clear();
   Trigger(*s.window, "mnuSalva");
   EXPECT_TRUE(s.dialogs.messages.empty()) << "no question about another program";

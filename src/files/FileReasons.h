@@ -10,6 +10,10 @@ namespace files {
 inline constexpr const char* kNotRegular = "non è un file normale";
 inline constexpr const char* kFolder = "è una cartella";
 inline constexpr const char* kNoFile = "il file non esiste";
+// Of a folder that a program keeps its own files in.
+inline constexpr const char* kNotAFolder = "non è una cartella";
+inline constexpr const char* kLink = "è un collegamento simbolico";
+inline constexpr const char* kOtherUsers = "appartiene a un altro utente";
 
 }  // namespace files
 

@@ -11,23 +11,14 @@
 #include <chrono>
 #include <cstdlib>
 #include <utility>
-#include <variant>
 #include <vector>
+
+#include "files/FileReasons.h"
 
 namespace {
 
 constexpr std::string_view kSuffix = ".recovery";
-constexpr std::string_view kTemporarySuffix = ".tmp";
 constexpr std::string_view kDamagedSuffix = ".damaged";
-
-bool EndsWith(std::string_view text, std::string_view end) {
-  return text.size() >= end.size() && text.substr(text.size() - end.size()) == end;
-}
-
-void CloseFile(int& fd) {
-  if (fd >= 0) ::close(fd);
-  fd = -1;
-}
 
 // Locks the open file unless another process holds it; EINTR is retried.
 bool LockNow(int fd) {
@@ -35,16 +26,6 @@ bool LockNow(int fd) {
     if (::flock(fd, LOCK_EX | LOCK_NB) == 0) return true;
     if (errno != EINTR) return false;
   }
-}
-
-bool WriteAll(int fd, std::string_view bytes) {
-  while (!bytes.empty()) {
-    const ssize_t wrote = ::write(fd, bytes.data(), bytes.size());
-    if (wrote < 0 && errno == EINTR) continue;
-    if (wrote <= 0) return false;
-    bytes.remove_prefix(static_cast<std::size_t>(wrote));
-  }
-  return true;
 }
 
 std::optional<std::string> ReadAll(int fd, std::size_t limit) {
@@ -78,9 +59,18 @@ std::string NewName() {
          std::string(kSuffix);
 }
 
+// Makes the folders of the path that are missing, private to the user as
+// the state folder should be; those that exist stay as they are.
+bool MakeFolders(const std::string& path) {
+  for (std::size_t slash = path.find('/', 1);; slash = path.find('/', slash + 1)) {
+    if (::mkdir(path.substr(0, slash).c_str(), 0700) != 0 && errno != EEXIST) return false;
+    if (slash == std::string::npos) return true;
+  }
+}
+
 struct Candidate {
   std::string name;
-  int fd = -1;
+  Descriptor fd;
   std::int64_t modifiedSeconds = 0;
   std::int64_t modifiedNanoseconds = 0;
   numino::recovery::Work work;
@@ -100,110 +90,98 @@ std::string RecoveryFile::DefaultFolder() {
   return home + "/.local/state/numino";
 }
 
-RecoveryFile::RecoveryFile(std::string folder) : folder_(std::move(folder)) {}
-
-RecoveryFile::~RecoveryFile() { CloseFile(fd_); }
+RecoveryFile::RecoveryFile(std::string folder, WriteCalls& calls)
+    : folder_(std::move(folder)), calls_(calls) {}
 
 std::string RecoveryFile::Path() const { return name_.empty() ? "" : folder_ + "/" + name_; }
 
+// Looked at without following a link, then opened without following one,
+// and the two compared: a folder swapped for another in between is not
+// used.
+std::variant<Descriptor, std::string> RecoveryFile::OpenFolder(bool create) {
+  struct stat named {};
+  if (::lstat(folder_.c_str(), &named) != 0) {
+    if (errno != ENOENT || !create) return FileErrorReason(errno);
+    if (!MakeFolders(folder_) || ::lstat(folder_.c_str(), &named) != 0) {
+      return FileErrorReason(errno);
+    }
+  }
+  if (S_ISLNK(named.st_mode)) return files::kLink;
+  if (!S_ISDIR(named.st_mode)) return files::kNotAFolder;
+  Descriptor folder(::open(folder_.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+  struct stat opened {};
+  if (!folder.Valid() || ::fstat(folder.Get(), &opened) != 0) return FileErrorReason(errno);
+  if (opened.st_dev != named.st_dev || opened.st_ino != named.st_ino) return files::kLink;
+  if (opened.st_uid != ::geteuid()) return files::kOtherUsers;
+  if ((opened.st_mode & 077) != 0 && ::fchmod(folder.Get(), 0700) != 0) {
+    return FileErrorReason(errno);
+  }
+  return folder;
+}
+
 std::optional<numino::recovery::Work> RecoveryFile::TakeOrphan() {
-  DIR* dir = ::opendir(folder_.c_str());
+  auto opened = OpenFolder(false);
+  auto* held = std::get_if<Descriptor>(&opened);
+  if (!held) return std::nullopt;
+  const int folder = held->Get();
+  RemoveDeadTemporaries(folder);
+  DIR* dir = ::fdopendir(::dup(folder));
   if (!dir) return std::nullopt;
-  const int folder = ::dirfd(dir);
   std::vector<Candidate> candidates;
   while (const dirent* entry = ::readdir(dir)) {
     const std::string name = entry->d_name;
-    const bool temporary = name.front() == '.' && EndsWith(name, std::string(kSuffix) + ".tmp");
-    if (!temporary && (name.front() == '.' || !EndsWith(name, kSuffix))) continue;
-    int fd = ::openat(folder, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) continue;
+    if (name.front() == '.' || !name.ends_with(kSuffix)) continue;
+    Descriptor fd(::openat(folder, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
     struct stat info {};
     // Only our own regular files, and only those nobody holds.
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_uid != ::geteuid() ||
-        !LockNow(fd) || !StillNamed(folder, name, fd)) {
-      CloseFile(fd);
+    if (!fd.Valid() || ::fstat(fd.Get(), &info) != 0 || !S_ISREG(info.st_mode) ||
+        info.st_uid != ::geteuid() || !LockNow(fd.Get()) || !StillNamed(folder, name, fd.Get())) {
       continue;
     }
-    if (temporary) {  // a write that its program did not live to finish
-      ::unlinkat(folder, name.c_str(), 0);
-      CloseFile(fd);
-      continue;
-    }
-    const std::optional<std::string> text = ReadAll(fd, numino::recovery::kReadLimit);
+    const std::optional<std::string> text = ReadAll(fd.Get(), numino::recovery::kReadLimit);
     auto parsed = text ? numino::recovery::Parse(*text)
                        : std::variant<numino::recovery::Work, numino::recovery::ParseError>(
                              numino::recovery::ParseError{"unreadable"});
     if (auto* work = std::get_if<numino::recovery::Work>(&parsed)) {
-      candidates.push_back({name, fd, info.st_mtim.tv_sec, info.st_mtim.tv_nsec, std::move(*work)});
+      candidates.push_back(
+          {name, std::move(fd), info.st_mtim.tv_sec, info.st_mtim.tv_nsec, std::move(*work)});
       continue;
     }
     // Set aside, so that it is not looked at again, yet kept for whoever
     // wants to see what it held.
     ::renameat(folder, name.c_str(), folder, (name + std::string(kDamagedSuffix)).c_str());
-    CloseFile(fd);
   }
   ::closedir(dir);
   if (candidates.empty()) return std::nullopt;
 
-  std::size_t newest = 0;
-  for (std::size_t i = 1; i < candidates.size(); ++i) {
-    const Candidate& c = candidates[i];
-    const Candidate& n = candidates[newest];
+  Candidate* newest = &candidates.front();
+  for (Candidate& c : candidates) {
     if (std::pair(c.modifiedSeconds, c.modifiedNanoseconds) >
-        std::pair(n.modifiedSeconds, n.modifiedNanoseconds)) {
-      newest = i;
+        std::pair(newest->modifiedSeconds, newest->modifiedNanoseconds)) {
+      newest = &c;
     }
   }
-  for (std::size_t i = 0; i < candidates.size(); ++i) {
-    if (i != newest) CloseFile(candidates[i].fd);
-  }
   Remove();
-  name_ = candidates[newest].name;
-  fd_ = candidates[newest].fd;
-  return std::move(candidates[newest].work);
-}
-
-// Every missing folder on the way is made private to the user, as the
-// state folder should be.
-bool RecoveryFile::MakeFolder() {
-  struct stat info {};
-  if (::stat(folder_.c_str(), &info) == 0) return S_ISDIR(info.st_mode);
-  for (std::size_t slash = folder_.find('/', 1);; slash = folder_.find('/', slash + 1)) {
-    const std::string part = folder_.substr(0, slash);
-    if (::mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) return false;
-    if (slash == std::string::npos) break;
-  }
-  return true;
+  name_ = newest->name;
+  file_ = std::move(newest->fd);
+  return std::move(newest->work);
 }
 
 // The new file is locked before it takes the name: a rename replaces the
 // inode, and the lock of the old one goes with it.
-bool RecoveryFile::Write(std::string_view bytes) {
-  if (!MakeFolder()) return false;
-  const int folder = ::open(folder_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (folder < 0) return false;
+std::optional<std::string> RecoveryFile::Write(std::string_view bytes) {
+  auto opened = OpenFolder(true);
+  if (auto* why = std::get_if<std::string>(&opened)) return *why;
   if (name_.empty()) name_ = NewName();
-  const std::string temporary = "." + name_ + std::string(kTemporarySuffix);
-  int fd = ::openat(folder, temporary.c_str(),
-                    O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600);
-  const bool ok = fd >= 0 && LockNow(fd) && WriteAll(fd, bytes) && ::fsync(fd) == 0 &&
-                  ::renameat(folder, temporary.c_str(), folder, name_.c_str()) == 0;
-  if (!ok) {
-    if (fd >= 0) ::unlinkat(folder, temporary.c_str(), 0);
-    CloseFile(fd);
-    ::close(folder);
-    return false;
-  }
-  // The rename itself lasts only once the folder is on disk too.
-  ::fsync(folder);
-  ::close(folder);
-  CloseFile(fd_);
-  fd_ = fd;
-  return true;
+  DurableOutcome written =
+      WriteDurably(calls_, std::get<Descriptor>(opened).Get(), name_, bytes, 0600, LockNow, true);
+  if (written.Replaced()) file_ = std::move(written.file);
+  if (written.failed) return FileErrorReason(written.error);
+  return std::nullopt;
 }
 
 void RecoveryFile::Remove() {
-  if (fd_ < 0) return;
+  if (!file_.Valid()) return;
   ::unlink(Path().c_str());
-  CloseFile(fd_);
+  file_ = Descriptor();
 }

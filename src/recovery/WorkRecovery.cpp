@@ -1,10 +1,10 @@
 #include "recovery/WorkRecovery.h"
 
-#include <cstdio>
 #include <utility>
 
-WorkRecovery::WorkRecovery(const numino::NuminoSchema& schema, std::string folder, Timer& timer)
-    : schema_(schema), file_(std::move(folder)), timer_(timer) {
+WorkRecovery::WorkRecovery(const numino::NuminoSchema& schema, std::string folder, Timer& timer,
+                           WriteCalls& calls)
+    : schema_(schema), file_(std::move(folder), calls), timer_(timer) {
   timer_.OnTimeout([this] { Settle(); });
 }
 
@@ -15,6 +15,10 @@ WorkRecovery::~WorkRecovery() {
 
 void WorkRecovery::NoteChange() {
   if (!frozen_ && !timer_.Running()) timer_.Start(kDelay);
+}
+
+void WorkRecovery::WritePending() {
+  if (timer_.Running()) Settle();
 }
 
 void WorkRecovery::Settle() {
@@ -28,16 +32,19 @@ void WorkRecovery::Settle() {
   // Nothing the file keeps changed since the last write (a key that did
   // nothing, a save of the same work): no write. The file keeps the
   // current cell too, so a move of the cursor does rewrite it.
-  if (file_.Exists() && text == written_) return;
-  if (file_.Write(text)) {
+  if (Kept() && file_.Exists() && text == written_) return;
+  std::optional<std::string> failure = file_.Write(text);
+  if (!failure) {
     written_ = std::move(text);
+    fault_.reset();
+    told_.reset();
     return;
   }
-  // A failure here costs nothing yet, and a message box on every timer would
-  // be worse than the loss it warns of: it is told once, on the error stream.
-  if (!std::exchange(warned_, true)) {
-    std::fputs("Numino: impossibile scrivere il file di recupero\n", stderr);
-  }
+  // Whatever the file holds now, the next write must not be skipped.
+  written_.clear();
+  timer_.Start(kRetry);
+  fault_ = Fault{file_.Folder(), std::move(*failure)};
+  if (told_ != fault_ && onFault && onFault(*fault_)) told_ = fault_;
 }
 
 void WorkRecovery::Discard() {
@@ -48,6 +55,7 @@ void WorkRecovery::Discard() {
 void WorkRecovery::Remove() {
   file_.Remove();
   written_.clear();
+  fault_.reset();
 }
 
 void WorkRecovery::Freeze() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -14,16 +15,32 @@
 // to lose. A change on the keystroke path only starts the timer, and only
 // when it is not running already, so the file is written at most kDelay
 // after a change, however steadily the user types, and never by the key
-// itself.
+// itself. A write that fails is tried again, kRetry later each time, for as
+// long as there is work to keep.
 class WorkRecovery {
  public:
   static constexpr std::chrono::milliseconds kDelay{1000};
+  static constexpr std::chrono::milliseconds kRetry{4000};
 
-  // The timer is this one's alone, and outlives it.
-  WorkRecovery(const numino::NuminoSchema& schema, std::string folder, Timer& timer);
+  // Why the work cannot be kept: the folder, and the reason in Italian.
+  struct Fault {
+    std::string folder;
+    std::string reason;
+    bool operator==(const Fault&) const = default;
+  };
+
+  // The timer is this one's alone, and outlives it. calls: the system's
+  // own, or a test's that fail.
+  WorkRecovery(const numino::NuminoSchema& schema, std::string folder, Timer& timer,
+               WriteCalls& calls = SystemWriteCalls());
   ~WorkRecovery();
   WorkRecovery(const WorkRecovery&) = delete;
   WorkRecovery& operator=(const WorkRecovery&) = delete;
+
+  // Called when a write fails, until it tells the user (returns true):
+  // then not again for the same fault, however often the retries fail,
+  // until a write works.
+  std::function<bool(const Fault&)> onFault;
 
   // The newest file left behind by a program that did not close normally,
   // held by this one from now on; nothing when there is none.
@@ -33,12 +50,19 @@ class WorkRecovery {
   void NoteChange();
   // The document changed by a command: the file follows now.
   void Settle();
+  // A change noted and not yet written is written now.
+  void WritePending();
   // Nothing is to be kept: the file goes, whatever the document holds.
   void Discard();
   // The file stays as it is from now on, whatever happens to the document:
-  // the program is ending and leaves its work for the next start.
+  // the program is ending and leaves its work, or another's, for the next
+  // start.
   void Freeze();
 
+  // Whether the file, as the last settle left it, keeps what the document
+  // holds: false after a failed write, until one works.
+  bool Kept() const { return !fault_; }
+  const std::optional<Fault>& LastFault() const { return fault_; }
   const RecoveryFile& File() const { return file_; }
 
  private:
@@ -48,6 +72,7 @@ class WorkRecovery {
   RecoveryFile file_;
   Timer& timer_;
   std::string written_;  // what the file holds, once this program wrote it
+  std::optional<Fault> fault_;
+  std::optional<Fault> told_;  // what the user was told, until a write works
   bool frozen_ = false;
-  bool warned_ = false;
 };

@@ -23,6 +23,7 @@ namespace {
 using numino::FileError;
 using numino::testing::AttributeOf;
 using numino::testing::BreakingFileAccess;
+using numino::testing::DeadProcess;
 using numino::testing::Get;
 using numino::testing::kSharingAcl;
 using numino::testing::Put;
@@ -247,18 +248,6 @@ const SaveRow kSaveRows[] = {
 INSTANTIATE_TEST_SUITE_P(Rows, Saving, ::testing::ValuesIn(kSaveRows),
                          [](const auto& info) { return std::string(info.param.name); });
 
-// A process that has ended: its number is free, and no save of its can
-// still be running.
-pid_t DeadProcess() {
-  static const pid_t dead = [] {
-    const pid_t child = fork();
-    if (child == 0) _exit(0);
-    waitpid(child, nullptr, 0);
-    return child;
-  }();
-  return dead;
-}
-
 // What lies in the folder under the row's name before a save.
 enum class Leftover { OldFile, NewFile, OtherUsersOldFile, SecondName, Folder, Link };
 
@@ -291,9 +280,7 @@ TEST_P(LeftoversOfEarlierSaves, OnlyOursOfADeadProcessAreRemoved) {
     default: {
       Put(path, "mezzo documento");
       // An hour old, so that only what the row changes keeps it.
-      const time_t old = time(nullptr) - (r.what == Leftover::NewFile ? 0 : 3600);
-      const struct timespec times[2] = {{old, 0}, {old, 0}};
-      ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+      numino::testing::MakeOld(path, r.what == Leftover::NewFile ? 0 : 3600);
       if (r.what == Leftover::OtherUsersOldFile) {
         ASSERT_EQ(chown(path.c_str(), 4321, 4321), 0);
       }

@@ -54,3 +54,56 @@ TEST(WorkRecovery, TheFileFollowsTheWorkSoonButNeverWithTheKey) {
 }
 
 }  // namespace
+
+namespace {
+
+// A write that fails is told once and tried again, a few seconds later each
+// time, until it works; a later fault is told again.
+TEST(WorkRecovery, AFailedWriteIsToldOnceAndTriedAgain) {
+  const TemporaryFolder base;
+  const std::string folder = base.Path("numino");
+  BoardSession b;
+  ManualTimer timer;
+  numino::testing::BreakingWrites calls;
+  WorkRecovery recovery(b.schema, folder, timer, calls);
+  std::vector<std::string> told;
+  bool tells = false;  // whether the window could tell the user
+  recovery.onFault = [&](const WorkRecovery::Fault& fault) {
+    told.push_back(fault.folder + ": " + fault.reason);
+    return tells;
+  };
+  calls.failAt = numino::testing::BreakingWrites::Step::Write;
+  calls.failWith = ENOSPC;
+  const std::string full = folder + ": spazio esaurito sul disco";
+  struct Step {
+    const char* what;
+    bool breaks;  // the disk fails this time
+    bool tells;
+    std::vector<std::string> toldSoFar;
+  };
+  const Step steps[] = {
+      {"a fault the window cannot tell yet", true, false, {full}},
+      {"offered again, and told", true, true, {full, full}},
+      {"failing again: not told again", true, true, {full, full}},
+      {"space again: written", false, true, {full, full}},
+      {"a new fault: told", true, true, {full, full, full}},
+  };
+  b.Char('5');
+  recovery.NoteChange();
+  for (const Step& s : steps) {
+    SCOPED_TRACE(s.what);
+    if (!s.breaks) calls.failAt.reset();
+    if (s.breaks) calls.failAt = numino::testing::BreakingWrites::Step::Write;
+    tells = s.tells;
+    ASSERT_TRUE(timer.Fire()) << "no write pending";
+    EXPECT_EQ(told, s.toldSoFar);
+    EXPECT_EQ(recovery.Kept(), !s.breaks);
+    EXPECT_EQ(timer.Delay(), s.breaks ? std::optional(WorkRecovery::kRetry) : std::nullopt);
+    if (!s.breaks) {
+      b.Char('6');  // work again, for the next fault
+      recovery.NoteChange();
+    }
+  }
+}
+
+}  // namespace

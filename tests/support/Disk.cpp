@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <ftw.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
@@ -58,6 +59,22 @@ std::vector<std::string> Entries(const std::string& folder) {
   }
   std::sort(names.begin(), names.end());
   return names;
+}
+
+pid_t DeadProcess() {
+  static const pid_t dead = [] {
+    const pid_t child = ::fork();
+    if (child == 0) ::_exit(0);
+    ::waitpid(child, nullptr, 0);
+    return child;
+  }();
+  return dead;
+}
+
+void MakeOld(const std::string& path, int age) {
+  const time_t then = ::time(nullptr) - age;
+  const struct timespec times[2] = {{then, 0}, {then, 0}};
+  ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW), 0) << path;
 }
 
 std::string AttributeOf(const std::string& path, const char* name) {

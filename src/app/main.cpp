@@ -41,12 +41,14 @@ int main(int argc, char** argv) {
   // Only once the window is up, so that a message about the file has a
   // window to belong to. Work brought back from a recovery file is asked
   // about first; the file is then opened as a dropped one is, after the
-  // save prompt. A file that cannot be opened leaves the document as it
-  // was, and the program goes on.
-  const bool recovered = window.OfferRecovery();
+  // save prompt, unless it is the recovered work's own. The session ending
+  // during the question ends the program at once. A file that cannot be
+  // opened leaves the document as it was, and the program goes on.
+  const frmNumino::Recovery recovery = window.OfferRecovery();
+  if (recovery == frmNumino::Recovery::SessionEnded) return 0;
   if (commandLine.file) {
-    if (recovered) {
-      window.OpenDroppedFile(*commandLine.file);
+    if (recovery == frmNumino::Recovery::Restored) {
+      window.OpenAfterRecovery(*commandLine.file);
     } else {
       window.OpenDocument(*commandLine.file);
     }

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "document/DocumentTexts.h"
+
 // Every text of the main window: its menus, its questions and its About
 // box. Menu captions carry their access keys.
 namespace numino::window {
@@ -25,6 +27,17 @@ inline constexpr const char* kAbout = "Informazioni su Numino";
 inline constexpr const char* kSaveQuestion = "Salvo i dati?";
 inline constexpr const char* kRecoveryQuestion =
     "Numino non è stato chiuso correttamente. Recupero il lavoro non salvato?";
+// When the work cannot be kept for after a crash: told once in a box, and
+// in one line on the error stream when a stop signal ends the program.
+inline std::string RecoveryFaultMessage(const std::string& folder, const std::string& reason) {
+  return "Impossibile conservare il lavoro non salvato nella cartella " +
+         document::VisibleName(folder) + ": " + reason + ". Conviene salvare il documento.";
+}
+inline std::string RecoveryFaultLine(const std::string& folder, const std::string& reason) {
+  return "Numino: il lavoro non salvato non è stato conservato (cartella " +
+         document::VisibleName(folder) + ": " + reason + ")";
+}
+
 inline const std::string kAboutText = std::string("Numino.exe\r\n") + kTagline +
                                       "\r\n"
                                       "\r\n"

@@ -19,6 +19,7 @@
 #include <QSessionManager>
 #include <QUrl>
 
+#include <cstdio>
 #include <optional>
 
 #include "accessible/BoardAccessible.h"
@@ -164,12 +165,20 @@ void frmNumino::Route(std::int16_t keyAscii, std::int16_t keyCode, std::int16_t 
 
 void frmNumino::NoteWorkChanged() {
   sessionEnd_ = SessionEnd::None;
+  ending_ = false;
   if (recovery_) recovery_->NoteChange();
 }
 
 void frmNumino::SettleWork() {
   sessionEnd_ = SessionEnd::None;
   if (recovery_) recovery_->Settle();
+}
+
+bool frmNumino::TellRecoveryFault(const WorkRecovery::Fault& fault) {
+  if (ending_) return false;
+  platform_.dialogs.MessageBox(texts::RecoveryFaultMessage(fault.folder, fault.reason),
+                               texts::kProgram, MessageStyle::OkExclamation);
+  return true;
 }
 
 // A save leaves the picture as it was, down to the digit printed twice.
@@ -196,8 +205,11 @@ frmNumino::SavePrompt frmNumino::QuerySaveChanges() {
 }
 
 // The one place where a failed write is told to the user. The document
-// keeps its old name and stays modified.
+// keeps its old name and stays modified. The recovery file is brought up to
+// date first: a save that hangs and is killed must not take the latest
+// change with it.
 bool frmNumino::SaveDocument(bool askName) {
+  if (recovery_) recovery_->WritePending();
   bool written = false;
   try {
     written = schema_.Save(askName) == numino::SaveOutcome::Written;
@@ -307,19 +319,52 @@ void frmNumino::closeEvent(QCloseEvent* event) {
 
 void frmNumino::EnableRecovery(const std::string& folder, Timer& timer) {
   recovery_ = std::make_unique<WorkRecovery>(schema_, folder, timer);
+  recovery_->onFault = [this](const WorkRecovery::Fault& fault) {
+    return TellRecoveryFault(fault);
+  };
 }
+
+namespace {
+
+// Sees the application told to quit: the session manager's "die" closes
+// every window, the question's box too, whose answer would then read No.
+class QuitWatch : public QObject {
+ public:
+  explicit QuitWatch(std::function<void()> onQuit) : onQuit_(std::move(onQuit)) {
+    qApp->installEventFilter(this);
+  }
+  bool eventFilter(QObject* object, QEvent* event) override {
+    if (object == qApp && event->type() == QEvent::Quit) onQuit_();
+    return false;
+  }
+
+ private:
+  std::function<void()> onQuit_;
+};
+
+}  // namespace
 
 // Asked once, for the newest such file; any others stay for later starts.
 // The file is this program's from now on: Yes keeps it as the work's own,
-// No deletes it.
-bool frmNumino::OfferRecovery() {
-  if (!recovery_) return false;
+// No deletes it. The session ending meanwhile leaves it as it was.
+frmNumino::Recovery frmNumino::OfferRecovery() {
+  if (!recovery_) return Recovery::None;
   const std::optional<numino::recovery::Work> work = recovery_->TakeOrphan();
-  if (!work) return false;
-  if (platform_.dialogs.MessageBox(texts::kRecoveryQuestion, texts::kProgram,
-                                   MessageStyle::YesNoQuestion) != MessageAnswer::Yes) {
+  if (!work) return Recovery::None;
+  bool sessionEnded = false;
+  MessageAnswer answer;
+  {
+    const QuitWatch watch([this, &sessionEnded] {
+      sessionEnded = ending_ = true;
+      recovery_->Freeze();
+    });
+    answer = platform_.dialogs.MessageBox(texts::kRecoveryQuestion, texts::kProgram,
+                                          MessageStyle::YesNoQuestion);
+  }
+  if (sessionEnded) return Recovery::SessionEnded;
+  if (answer != MessageAnswer::Yes) {
     recovery_->Discard();
-    return false;
+    return Recovery::None;
   }
   numino::recovery::Install(*work, schema_);
   UpdateTitle();
@@ -328,15 +373,39 @@ bool frmNumino::OfferRecovery() {
     schema_.DisplayNumber(board_->Surface(), work->repaintRow, work->repaintCol);
     board_->ShowDrawing();
   }
-  return true;
+  return Recovery::Restored;
+}
+
+// The same file by its path, or by what the path leads to (a link, another
+// spelling of the folder).
+void frmNumino::OpenAfterRecovery(const QString& path) {
+  const std::string named = path.toStdString();
+  const std::string& own = schema_.fileName;
+  bool same = !own.empty() && named == own;
+  if (!same && !own.empty()) {
+    try {
+      const auto a = platform_.files.StampOf(named);
+      const auto b = platform_.files.StampOf(own);
+      same = a && b && a->device == b->device && a->inode == b->inode;
+    } catch (const FileError&) {
+      // Either cannot be looked at: not known to be the same.
+    }
+  }
+  if (!same) OpenDroppedFile(path);
 }
 
 // exit() rather than quit(): quit() would close the window, which asks.
 // A dialog open now returns at once, and so does any opened after it.
 void frmNumino::KeepWorkAndQuit() {
+  ending_ = true;
   if (recovery_) {
     recovery_->Settle();
     recovery_->Freeze();
+    if (const auto& fault = recovery_->LastFault()) {
+      std::fprintf(stderr, "%s\n", texts::RecoveryFaultLine(fault->folder, fault->reason).c_str());
+      QCoreApplication::exit(1);
+      return;
+    }
   }
   QCoreApplication::exit(0);
 }
@@ -352,13 +421,17 @@ void frmNumino::CommitData(QSessionManager& manager) {
 }
 
 // After the session manager asked, the window's close asks no more: the
-// manager ends the program by closing it.
+// manager ends the program by closing it. Without interaction the answer
+// is no when the work could not be kept, which tells the manager that it
+// was not saved.
 bool frmNumino::SessionMayEnd(const std::function<bool()>& mayInteract) {
   if (!schema_.Modified()) return true;
   if (!mayInteract()) {
-    if (recovery_) recovery_->Settle();
+    ending_ = true;
     sessionEnd_ = SessionEnd::LeaveWork;
-    return true;
+    if (!recovery_) return true;
+    recovery_->Settle();
+    return recovery_->Kept();
   }
   switch (QuerySaveChanges()) {
     case SavePrompt::Cancelled:

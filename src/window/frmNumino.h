@@ -9,13 +9,13 @@
 
 #include "model/NuminoSchema.h"
 #include "model/Platform.h"
+#include "recovery/WorkRecovery.h"
 
 class BoardWidget;
 class QAction;
 class QMenu;
 class QSessionManager;
 class Timer;
-class WorkRecovery;
 
 // The program's only window. It owns the one puzzle, hands it every key
 // press, typed character and button release, and runs the menu commands.
@@ -62,10 +62,21 @@ class frmNumino : public QMainWindow {
   // timer says when a change is written; it outlives the window.
   void EnableRecovery(const std::string& folder, Timer& timer);
   // At start, before any document is opened: offers back the work of a
-  // program that did not close normally. True when the work came back.
-  bool OfferRecovery();
+  // program that did not close normally.
+  enum class Recovery {
+    None,          // nothing to offer, or No
+    Restored,      // Yes: the work is back
+    SessionEnded,  // the session ended while asking: the program is to end
+                   // now, and the file stays for the next start
+  };
+  Recovery OfferRecovery();
+  // After Yes: the document named on the command line, unless it is the
+  // recovered one's own file, whose work is newer; another is opened after
+  // the save prompt.
+  void OpenAfterRecovery(const QString& path);
   // SIGTERM and its kind: the work goes into the recovery file, and the
-  // program ends without asking anything.
+  // program ends without asking anything; with a non-zero status, and one
+  // line on the error stream, when the work could not be kept.
   void KeepWorkAndQuit();
   // The session manager's question before the session ends.
   void CommitData(QSessionManager& manager);
@@ -110,6 +121,9 @@ class frmNumino : public QMainWindow {
   // may have changed, and the recovery file.
   enum class Redraw { Board, TitleOnly };
   void AfterCommand(Redraw redraw);
+  // The recovery file cannot be written: tells the user once, unless the
+  // program is ending. True when told.
+  bool TellRecoveryFault(const WorkRecovery::Fault& fault);
 
   numino::Platform platform_;
   QString programName_;
@@ -124,4 +138,5 @@ class frmNumino : public QMainWindow {
     LeaveWork,  // no prompt was allowed: the close keeps the recovery file
   };
   SessionEnd sessionEnd_ = SessionEnd::None;
+  bool ending_ = false;  // a stop signal or the session's end: no box any more
 };

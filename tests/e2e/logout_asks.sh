@@ -8,7 +8,12 @@
 #    when the manager tells it to, without asking again;
 #  - a named document answered Yes: it is saved, and the program ends;
 #  - a manager that allows no interaction: nothing is asked, the work goes
-#    into the recovery file, and the program ends.
+#    into the recovery file, and the program ends;
+#  - the same, with a state folder that cannot be made: the program told
+#    the user when the work could not be kept, and tells the manager that
+#    nothing was saved; SIGTERM then ends it with status 1 and one line;
+#  - the session ending while the question about work left behind is up:
+#    the program ends at once and leaves the file for the next start.
 #
 #   logout_asks.sh PROGRAM SESSION_MANAGER
 #
@@ -113,5 +118,48 @@ logged interact-request && fail "the program asked to interact where the manager
 [ "$(find "$state" -name '*.recovery' | wc -l)" -eq 1 ] ||
   fail "without interaction the work was not kept: $(ls -A "$state" 2>&1)"
 grep -qx 300000000 "$state"/*.recovery || fail "the recovery file does not hold the 3 typed"
+kill "$manager_pid" 2>/dev/null
+wait "$manager_pid" 2>/dev/null
 
-echo "PASS: the end of the session asked, cancelled on Cancel, ended on No and Yes, kept the work"
+# --- The session ends while the question about that work is up.
+cp "$state"/*.recovery "$tmp/kept.recovery"
+start_with_manager any
+wait_for 60 "the question about the work left behind" has_window '^Numino$'
+expect_logged registered
+end_session
+expect_logged "save-yourself-done success=1"
+expect_logged die
+expect_exit 20
+cmp -s "$state"/*.recovery "$tmp/kept.recovery" ||
+  fail "the end of the session during the question did not leave the file as it was"
+kill "$manager_pid" 2>/dev/null
+wait "$manager_pid" 2>/dev/null
+
+# --- Without interaction, and no place for the work: told once, and the
+# manager hears that nothing was saved.
+rm -rf "$tmp/state"
+printf 'no folder' >"$tmp/state"
+start_with_manager none
+main_window 'Numino - \(Senza nome\)'
+expect_logged registered
+keys 3
+wait_for 30 "the box telling that the work cannot be kept" has_window '^Numino$'
+focus "$(visible_windows '^Numino$' | head -n 1)"
+keys Return
+focus "$main"
+end_session
+expect_logged "save-yourself-done success=0"
+expect_logged shutdown-cancelled
+sleep 1
+check_alive
+! has_window '^Numino$' || fail "the program told the same fault twice"
+kill -TERM "$numino_pid"
+wait "$numino_pid"
+status=$?
+numino_pid=
+[ "$status" -eq 1 ] || fail "SIGTERM with the work not kept ended with status $status"
+grep -q "^Numino: il lavoro non salvato non è stato conservato (cartella $tmp/state/numino: " \
+  "$tmp/numino.log" || fail "SIGTERM with the work not kept said nothing on the error stream"
+
+echo "PASS: the end of the session asked, cancelled on Cancel, ended on No and Yes, kept the work," \
+  "ended during the question, and told when the work could not be kept"

@@ -7,7 +7,8 @@
 # after SIGTERM, which ends the program without asking. A second program
 # running beside the first is not offered the first one's file. A document
 # named on the command line opens after the question, through the save
-# prompt.
+# prompt, unless it is the recovered work's own file: that work is newer
+# than the file, and its hand exclusions are not lost to a second reading.
 #
 #   recover_after_kill.sh PROGRAM
 #
@@ -47,6 +48,10 @@ main_window() {
   locate_board "$main"
   focus "$main"
 }
+
+# The save prompt bears the window's title: the second window so named.
+prompt_window() { visible_windows "^$1\$" | grep -vx "$main" | head -n 1; }
+has_prompt() { [ -n "$(prompt_window "$1")" ]; }
 
 # answer_recovery KEY: the question at start, titled "Numino" alone.
 answer_recovery() {
@@ -127,7 +132,27 @@ wait_for 15 "the 6 undone in the work kept" recovery_line 5 000000000
 probes=("${six_back[@]}")
 expect_screen "the exclusion undone after SIGTERM"
 
-# --- A start with a document on the command line asks about the work
+# --- The recovered document named again, as a file manager names it: not
+# read again. The 8 of (4,5) ruled out by hand in (9,8) stays.
+keys Down
+click_cell 3 9 8
+# shellcheck disable=SC2054
+probes=("the 8 ruled out by hand in (9,8)" 191,221 "=$kBlack")
+expect_screen "the 8 ruled out by hand"
+settle
+board_shot "$tmp/before-named.png"
+kill -KILL "$numino_pid"
+wait "$numino_pid" 2>/dev/null
+numino_pid=
+start_program "$document"
+answer_recovery Return
+main_window "Numino - partita"
+wait_for 15 "the recovered board, hand exclusions and all" board_is "$tmp/before-named.png"
+sleep 1
+! has_prompt 'Numino - partita' || fail "asked to save the work brought back before reading it again"
+board_is "$tmp/before-named.png" || fail "the document was read again over the work brought back"
+
+# --- A start with another document on the command line asks about the work
 # first, then opens the document as a dropped one, after the save prompt.
 kill -TERM "$numino_pid"
 expect_exit 20
@@ -138,8 +163,6 @@ start_program "$other"
 wait_for 60 "the main window" has_window '^Numino - \(Senza nome\)$'
 main=$(visible_windows '^Numino - \(Senza nome\)$' | head -n 1)
 answer_recovery Return
-prompt_window() { visible_windows "^$1\$" | grep -vx "$main" | head -n 1; }
-has_prompt() { [ -n "$(prompt_window "$1")" ]; }
 wait_for 30 "the prompt 'Salvo i dati?' for the work brought back" has_prompt 'Numino - partita'
 focus "$(prompt_window 'Numino - partita')"
 keys n
@@ -158,4 +181,5 @@ keys n
 expect_exit 20
 no_recovery || fail "a normal close left a recovery file"
 
-echo "PASS: work came back after kill -9 and SIGTERM, held from a second program, asked before a named document, gone at a close"
+echo "PASS: work came back after kill -9 and SIGTERM, held from a second program, kept over its" \
+  "own document named again, asked before another, gone at a close"

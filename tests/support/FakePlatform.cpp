@@ -76,6 +76,7 @@ FileStart FakeFiles::ReadFileStart(const std::string& path, std::size_t maxBytes
 
 FileStamp FakeFiles::WriteFile(const std::string& path, std::string_view bytes) {
   if (record) writes.push_back(path);
+  if (whileWriting) whileWriting();
   if (const auto failing = failingWrites.find(path); failing != failingWrites.end()) {
     throw FileError(path, failing->second);
   }

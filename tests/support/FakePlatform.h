@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -67,6 +68,7 @@ class FakeFiles : public Files {
   std::map<std::string, std::string> failingReads;   // path -> reason
   std::map<std::string, FileStamp> stamps;           // made on first use
   bool record = true;                                // as FakeDialogs::record
+  std::function<void()> whileWriting;                // runs within every write
 
   // Record.
   std::vector<std::string> writes;  // paths, in order

@@ -172,7 +172,7 @@ TEST(WorkRecovery, TheStartOffersWorkThatNoRunningProgramHolds) {
   // While its program runs, the file is nobody else's.
   const std::size_t shown = left.platform.messages.size();
   auto beside = left.NewWindow();
-  EXPECT_FALSE(beside->OfferRecovery());
+  EXPECT_EQ(beside->OfferRecovery(), frmNumino::Recovery::None);
   EXPECT_EQ(left.platform.messages.size(), shown) << "asked about a file that is held";
   beside.reset();
 
@@ -190,7 +190,7 @@ TEST(WorkRecovery, TheStartOffersWorkThatNoRunningProgramHolds) {
     QDir().mkpath(QString::fromStdString(next.folder));
     Put(next.folder + "/numino-1-1.recovery", numino::recovery::Format(before));
     next.platform.messageAnswers = {r.answer};
-    EXPECT_EQ(next.window->OfferRecovery(), r.restored);
+    EXPECT_EQ(next.window->OfferRecovery() == frmNumino::Recovery::Restored, r.restored);
     ASSERT_EQ(next.platform.messages.size(), 1u);
     EXPECT_EQ(next.platform.messages[0].text, kQuestion);
     EXPECT_EQ(next.platform.messages[0].title, "Numino");
@@ -201,7 +201,7 @@ TEST(WorkRecovery, TheStartOffersWorkThatNoRunningProgramHolds) {
     EXPECT_EQ(next.window->windowTitle(), QStringLiteral("Numino - pippo"));
     // Taken over: a third program is not offered it.
     auto third = next.NewWindow();
-    EXPECT_FALSE(third->OfferRecovery());
+    EXPECT_EQ(third->OfferRecovery(), frmNumino::Recovery::None);
     // Backspace goes on where the work stopped: the 6 goes again.
     next.Type(Qt::Key_Backspace);
     EXPECT_EQ(next.window->Schema().cellValues[2][1], 0);
@@ -219,7 +219,8 @@ TEST(WorkRecovery, TheEndOfTheSessionAsksAsClosingDoes) {
     bool sessionEnds;
     std::size_t prompts;
     std::vector<std::string> writes;
-    bool fileAfterClose;  // the recovery file once the manager closes the window
+    bool fileAfterClose;      // the recovery file once the manager closes the window
+    bool unwritable = false;  // the state folder cannot be made
   };
   const Row rows[] = {
       {"unmodified: nothing to ask", false, true, MessageAnswer::Cancel, {}, true, 0, {}, false},
@@ -252,11 +253,23 @@ TEST(WorkRecovery, TheEndOfTheSessionAsksAsClosingDoes) {
        0,
        {},
        true},
+      // The manager hears that nothing was saved, and no box comes up.
+      {"no interaction, and the work cannot be kept",
+       true,
+       false,
+       MessageAnswer::Cancel,
+       {},
+       false,
+       0,
+       {},
+       false,
+       true},
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.what);
     Session s;
     if (r.modified) s.Type(Qt::Key_3);
+    if (r.unwritable) Put(s.base.Path("state"), "");
     s.platform.messageAnswers = {r.answer};
     s.platform.saveAnswers = {r.saveChoice};
     bool asked = false;
@@ -270,6 +283,59 @@ TEST(WorkRecovery, TheEndOfTheSessionAsksAsClosingDoes) {
     EXPECT_TRUE(s.Close()) << "the close after the session's end asked again";
     EXPECT_EQ(s.Files().size(), r.fileAfterClose ? 1u : 0u);
   }
+}
+
+// The box comes once for a fault, whatever the retries and the commands;
+// a save first writes the change that the timer has not written yet.
+TEST(WorkRecovery, AWorkThatCannotBeKeptIsToldOnceAndASaveWaitsForTheFile) {
+  Session s;
+  Put(s.base.Path("state"), "");  // where the folder would be made
+  s.Type(Qt::Key_5);
+  ASSERT_TRUE(s.timer.Fire());
+  s.timer.Fire();  // the retry
+  s.platform.messageAnswers = {MessageAnswer::No};
+  Trigger(*s.window, "mnuNuovo");
+  s.Type(Qt::Key_4);
+  s.timer.Fire();
+  ASSERT_EQ(s.platform.messages.size(), 2u) << "the box, then the save prompt of New";
+  EXPECT_EQ(s.platform.messages[0].text,
+            "Impossibile conservare il lavoro non salvato nella cartella " + s.folder +
+                ": la cartella non esiste. Conviene salvare il documento.");
+  EXPECT_EQ(s.platform.messages[0].title, "Numino");
+  EXPECT_EQ(s.platform.messages[0].style, MessageStyle::OkExclamation);
+
+  Session saving;
+  saving.Type(Qt::Key_7);
+  std::optional<std::string> atSave;
+  saving.platform.whileWriting = [&] {
+    atSave = saving.OnDisk() ? saving.OnDisk()->fileName : "-";
+  };
+  saving.platform.saveAnswers = {kPippo};
+  Trigger(*saving.window, "mnuSalva");
+  EXPECT_EQ(atSave, "") << "the 7 was not in the recovery file when the save began";
+}
+
+// After Yes, the document named on the command line is not read again when
+// it is the work's own file: the work is newer. Another opens after the
+// save prompt.
+TEST(WorkRecovery, TheRecoveredDocumentNamedAgainIsNotReadAgain) {
+  Session s;
+  numino::NuminoSchema played(s.platform);
+  played.fileName = kPippo;
+  played.SetBuffer(1, 1, 3, false);
+  QDir().mkpath(QString::fromStdString(s.folder));
+  Put(s.folder + "/numino-1-1.recovery",
+      numino::recovery::Format(numino::recovery::WorkOf(played)));
+  s.platform.files[kPippo] = kPippoFile;
+  s.platform.files["/home/anna/altro.nmo"] = kPippoFile;
+  s.platform.messageAnswers = {MessageAnswer::Yes};
+  ASSERT_EQ(s.window->OfferRecovery(), frmNumino::Recovery::Restored);
+  s.window->OpenAfterRecovery(QString::fromStdString(kPippo));
+  EXPECT_EQ(s.platform.messages.size(), 1u) << "asked to save before reading it again";
+  EXPECT_EQ(s.window->Schema().cellValues[1][1], 3);
+  s.window->OpenAfterRecovery(QStringLiteral("/home/anna/altro.nmo"));  // Cancel at the prompt
+  ASSERT_EQ(s.platform.messages.size(), 2u);
+  EXPECT_EQ(s.platform.messages[1].text, "Salvo i dati?");
 }
 
 }  // namespace

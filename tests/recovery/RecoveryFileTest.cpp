@@ -63,60 +63,47 @@ namespace {
 // it: made private when missing or loose, never used when it is a link or
 // another user's. A damaged file in it shows whether a start touched it.
 TEST(RecoveryFile, OnlyAFolderOfTheUsersOwnIsUsed) {
+  enum Kind { kMissing, kFolder, kLinkToFolder, kLinkToNowhere, kFile };
   struct Row {
     const char* what;
-    // Sets up base/numino; false when the row cannot run here.
-    bool (*arrange)(const std::string& base);
+    Kind kind;
+    uid_t owner;         // of a folder; 0: the user's own
     const char* reason;  // of the failed write; "": written
   };
   const Row rows[] = {
-      {"missing: made", [](const std::string&) { return true; }, ""},
-      {"one's own, open to all: made private",
-       [](const std::string& base) {
-         return ::mkdir((base + "/numino").c_str(), 0777) == 0 &&
-                ::chmod((base + "/numino").c_str(), 0777) == 0;
-       },
-       ""},
-      {"a link to a folder of one's own",
-       [](const std::string& base) {
-         return ::mkdir((base + "/altrove").c_str(), 0700) == 0 &&
-                ::symlink("altrove", (base + "/numino").c_str()) == 0;
-       },
-       "è un collegamento simbolico"},
-      {"a link to nowhere",
-       [](const std::string& base) { return ::symlink("manca", (base + "/numino").c_str()) == 0; },
-       "è un collegamento simbolico"},
-      {"a file", [](const std::string& base) { return Put(base + "/numino", ""), true; },
-       "non è una cartella"},
-      {"another user's, open to all",
-       [](const std::string& base) {
-         return ::geteuid() == 0 && ::mkdir((base + "/numino").c_str(), 0777) == 0 &&
-                ::chmod((base + "/numino").c_str(), 0777) == 0 &&
-                ::chown((base + "/numino").c_str(), 4321, 4321) == 0;
-       },
-       "appartiene a un altro utente"},
+      {"missing: made", kMissing, 0, ""},
+      {"one's own, open to all: made private", kFolder, 0, ""},
+      {"a link to a folder of one's own", kLinkToFolder, 0, "è un collegamento simbolico"},
+      {"a link to nowhere", kLinkToNowhere, 0, "è un collegamento simbolico"},
+      {"a file", kFile, 0, "non è una cartella"},
+      {"another user's, open to all", kFolder, 4321, "appartiene a un altro utente"},
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.what);
+    if (r.owner != 0 && ::geteuid() != 0) GTEST_SKIP() << r.what << ": needs root";
     const TemporaryFolder base;
-    if (!r.arrange(base.Path())) GTEST_SKIP() << r.what << ": needs root";
     const std::string numino = base.Path("numino");
-    struct stat info {};
-    const bool there = ::stat(numino.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-    if (there) Put(numino + "/a.recovery", "numino-recovery 2\n");
-    const std::vector<std::string> before = there ? Entries(numino) : std::vector<std::string>{};
+    const std::string folder = r.kind == kLinkToFolder ? base.Path("altrove") : numino;
+    if (r.kind == kFolder || r.kind == kLinkToFolder) {
+      ASSERT_EQ(::mkdir(folder.c_str(), 0700), 0);
+      ASSERT_EQ(::chmod(folder.c_str(), 0777), 0);
+      if (r.owner != 0) ASSERT_EQ(::chown(folder.c_str(), r.owner, r.owner), 0);
+      Put(folder + "/a.recovery", "numino-recovery 2\n");
+    }
+    if (r.kind == kLinkToFolder) ASSERT_EQ(::symlink("altrove", numino.c_str()), 0);
+    if (r.kind == kLinkToNowhere) ASSERT_EQ(::symlink("manca", numino.c_str()), 0);
+    if (r.kind == kFile) Put(numino, "");
+    const std::vector<std::string> before = Entries(folder);
 
     RecoveryFile file(numino);
     EXPECT_FALSE(file.TakeOrphan().has_value());
-    const std::optional<std::string> failure = file.Write("lavoro");
-    EXPECT_EQ(failure.value_or(""), r.reason);
+    EXPECT_EQ(file.Write("lavoro").value_or(""), r.reason);
     if (*r.reason != '\0') {
       EXPECT_FALSE(file.Exists());
-      if (there) {
-        EXPECT_EQ(Entries(numino), before) << "touched a folder that is not the user's own";
-      }
+      EXPECT_EQ(Entries(folder), before) << "touched a folder that is not the user's own";
       continue;
     }
+    struct stat info {};
     ASSERT_EQ(::lstat(numino.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 07777, 0700u);
     EXPECT_EQ(numino::testing::Get(file.Path()), "lavoro");

@@ -285,19 +285,15 @@ TEST(WorkRecovery, TheEndOfTheSessionAsksAsClosingDoes) {
   }
 }
 
-// The box comes once for a fault, whatever the retries and the commands;
+// The box names the folder and the reason, and comes once for a fault;
 // a save first writes the change that the timer has not written yet.
-TEST(WorkRecovery, AWorkThatCannotBeKeptIsToldOnceAndASaveWaitsForTheFile) {
+TEST(WorkRecovery, AWorkThatCannotBeKeptIsToldAndASaveWaitsForTheFile) {
   Session s;
   Put(s.base.Path("state"), "");  // where the folder would be made
   s.Type(Qt::Key_5);
   ASSERT_TRUE(s.timer.Fire());
-  s.timer.Fire();  // the retry
-  s.platform.messageAnswers = {MessageAnswer::No};
-  Trigger(*s.window, "mnuNuovo");
-  s.Type(Qt::Key_4);
-  s.timer.Fire();
-  ASSERT_EQ(s.platform.messages.size(), 2u) << "the box, then the save prompt of New";
+  ASSERT_TRUE(s.timer.Fire()) << "not tried again";
+  ASSERT_EQ(s.platform.messages.size(), 1u);
   EXPECT_EQ(s.platform.messages[0].text,
             "Impossibile conservare il lavoro non salvato nella cartella " + s.folder +
                 ": la cartella non esiste. Conviene salvare il documento.");
@@ -313,29 +309,6 @@ TEST(WorkRecovery, AWorkThatCannotBeKeptIsToldOnceAndASaveWaitsForTheFile) {
   saving.platform.saveAnswers = {kPippo};
   Trigger(*saving.window, "mnuSalva");
   EXPECT_EQ(atSave, "") << "the 7 was not in the recovery file when the save began";
-}
-
-// After Yes, the document named on the command line is not read again when
-// it is the work's own file: the work is newer. Another opens after the
-// save prompt.
-TEST(WorkRecovery, TheRecoveredDocumentNamedAgainIsNotReadAgain) {
-  Session s;
-  numino::NuminoSchema played(s.platform);
-  played.fileName = kPippo;
-  played.SetBuffer(1, 1, 3, false);
-  QDir().mkpath(QString::fromStdString(s.folder));
-  Put(s.folder + "/numino-1-1.recovery",
-      numino::recovery::Format(numino::recovery::WorkOf(played)));
-  s.platform.files[kPippo] = kPippoFile;
-  s.platform.files["/home/anna/altro.nmo"] = kPippoFile;
-  s.platform.messageAnswers = {MessageAnswer::Yes};
-  ASSERT_EQ(s.window->OfferRecovery(), frmNumino::Recovery::Restored);
-  s.window->OpenAfterRecovery(QString::fromStdString(kPippo));
-  EXPECT_EQ(s.platform.messages.size(), 1u) << "asked to save before reading it again";
-  EXPECT_EQ(s.window->Schema().cellValues[1][1], 3);
-  s.window->OpenAfterRecovery(QStringLiteral("/home/anna/altro.nmo"));  // Cancel at the prompt
-  ASSERT_EQ(s.platform.messages.size(), 2u);
-  EXPECT_EQ(s.platform.messages[1].text, "Salvo i dati?");
 }
 
 }  // namespace

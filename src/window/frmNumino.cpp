@@ -423,15 +423,19 @@ void frmNumino::CommitData(QSessionManager& manager) {
 // After the session manager asked, the window's close asks no more: the
 // manager ends the program by closing it. Without interaction the answer
 // is no when the work could not be kept, which tells the manager that it
-// was not saved.
+// was not saved; the close that may follow then asks as always, since
+// nothing else would keep the work, and the fault is told at the next try.
 bool frmNumino::SessionMayEnd(const std::function<bool()>& mayInteract) {
   if (!schema_.Modified()) return true;
   if (!mayInteract()) {
     ending_ = true;
+    if (recovery_) recovery_->Settle();
+    if (recovery_ && !recovery_->Kept()) {
+      ending_ = false;
+      return false;
+    }
     sessionEnd_ = SessionEnd::LeaveWork;
-    if (!recovery_) return true;
-    recovery_->Settle();
-    return recovery_->Kept();
+    return true;
   }
   switch (QuerySaveChanges()) {
     case SavePrompt::Cancelled:

@@ -78,6 +78,10 @@ QAccessibleInterface* BoardFactory(const QString& /*className*/, QObject* object
   return schema ? new BoardAccessible(static_cast<QWidget*>(object), *schema) : nullptr;
 }
 
+BoardAccessible* TableOf(QWidget& board) {
+  return dynamic_cast<BoardAccessible*>(QAccessible::queryAccessibleInterface(&board));
+}
+
 }  // namespace
 
 BoardAccessible::BoardAccessible(QWidget* board, const numino::NuminoSchema& schema)
@@ -162,24 +166,37 @@ QAccessibleInterface* BoardAccessible::cellAt(int row, int column) const {
   return child(row * kSide + column);
 }
 
-void BoardAccessible::Announce(EventSink send) {
+void BoardAccessible::Renew(int index) {
+  QAccessible::deleteAccessibleInterface(cellIds_[index]);
+  cellIds_[index] = QAccessible::registerAccessibleInterface(new BoardCellAccessible(this, index));
+}
+
+// As Qt's own item views do: the focus moves within the board only while
+// the board has it. Without the focus, the current cell is told like the
+// others, by a name change.
+void BoardAccessible::Announce(EventSink send, bool retell) {
+  const int current = CurrentIndex();
+  const bool focused = current >= 0 && widget()->hasFocus();
+  bool changed = false;
   for (int i = 0; i < kCells; ++i) {
     QString name = CellName(i);
     if (name == told_[i]) continue;
     told_[i] = std::move(name);
+    if (focused && i == current) {
+      changed = true;
+      continue;
+    }
     QAccessibleEvent event(child(i), QAccessible::NameChanged);
     send(&event);
   }
-  const int current = CurrentIndex();
-  if (current == toldCurrent_) return;
+  const bool moved = current != toldCurrent_;
   toldCurrent_ = current;
-  // As Qt's own item views do: the focus moves within the board only while
-  // the board has it.
-  if (current >= 0 && widget()->hasFocus()) {
-    QAccessibleEvent event(widget(), QAccessible::Focus);
-    event.setChild(current);
-    send(&event);
-  }
+  if (!focused || !(moved || changed || retell)) return;
+  // A cell the focus moves to is new to the screen reader already.
+  if (!moved) Renew(current);
+  QAccessibleEvent event(widget(), QAccessible::Focus);
+  event.setChild(current);
+  send(&event);
 }
 
 void InstallBoardAccessibility(SchemaOfBoard schemaOf) {
@@ -187,9 +204,9 @@ void InstallBoardAccessibility(SchemaOfBoard schemaOf) {
   QAccessible::installFactory(BoardFactory);
 }
 
-void AnnounceBoardChanges(QWidget& board) {
+void AnnounceBoardChanges(QWidget& board, bool retell) {
   if (!QAccessible::isActive()) return;
-  if (auto* table = dynamic_cast<BoardAccessible*>(QAccessible::queryAccessibleInterface(&board))) {
-    table->Announce();
+  if (BoardAccessible* table = TableOf(board)) {
+    table->Announce(&QAccessible::updateAccessibility, retell);
   }
 }

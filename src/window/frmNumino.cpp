@@ -28,6 +28,7 @@
 #include "document/DocumentTexts.h"
 #include "document/PastedGrid.h"
 #include "document/RecoveryFormat.h"
+#include "input/InputCodes.h"
 #include "recovery/WorkRecovery.h"
 #include "window/QtDialogs.h"
 #include "window/WindowTexts.h"
@@ -158,7 +159,9 @@ void frmNumino::Route(std::int16_t keyAscii, std::int16_t keyCode, std::int16_t 
                       int y) {
   schema_.ProcessInput(board_->Surface(), keyAscii, keyCode, button, x, y);
   board_->ShowDrawing();
-  AnnounceBoardChanges(*board_);
+  // An arrow key that could not move, at the edge, tells the cell again.
+  AnnounceBoardChanges(*board_,
+                       keyCode >= numino::input::kKeyLeft && keyCode <= numino::input::kKeyDown);
   NoteWorkChanged();
 }
 

@@ -1,6 +1,7 @@
 #include "accessible/BoardAccessible.h"
 
 #include <QAccessibleTableCellInterface>
+#include <QTimer>
 #include <QWidget>
 
 #include <algorithm>
@@ -177,6 +178,7 @@ void BoardAccessible::Renew(int index) {
 void BoardAccessible::Announce(EventSink send, bool retell) {
   const int current = CurrentIndex();
   const bool focused = current >= 0 && widget()->hasFocus();
+  retell = retell || focusUntold_;
   bool changed = false;
   for (int i = 0; i < kCells; ++i) {
     QString name = CellName(i);
@@ -194,6 +196,7 @@ void BoardAccessible::Announce(EventSink send, bool retell) {
   if (!focused || !(moved || changed || retell)) return;
   // A cell the focus moves to is new to the screen reader already.
   if (!moved) Renew(current);
+  focusUntold_ = false;
   QAccessibleEvent event(widget(), QAccessible::Focus);
   event.setChild(current);
   send(&event);
@@ -209,4 +212,15 @@ void AnnounceBoardChanges(QWidget& board, bool retell) {
   if (BoardAccessible* table = TableOf(board)) {
     table->Announce(&QAccessible::updateAccessibility, retell);
   }
+}
+
+// Qt sends its own focus event, for the table, after the widget's focus-in
+// handler has run; the cell's must come after it. An input that tells the
+// cell first, as a paste after its question, leaves nothing to tell.
+void AnnounceBoardFocus(QWidget& board) {
+  if (!QAccessible::isActive()) return;
+  BoardAccessible* table = TableOf(board);
+  if (table == nullptr) return;
+  table->FocusCameIn();
+  QTimer::singleShot(0, &board, [&board] { AnnounceBoardChanges(board); });
 }

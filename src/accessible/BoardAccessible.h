@@ -31,8 +31,9 @@ class BoardAccessible : public QAccessibleWidget, public QAccessibleTableInterfa
   // name change for each cell whose name differs from the one last told,
   // and, while the board has the keyboard focus, a focus event for the
   // current cell instead of its name change: when it moved, when its name
-  // changed, or when retell asks for it again (an arrow key against the
-  // edge). The events go to send: Qt's bridge, or a test.
+  // changed, when retell asks for it again (an arrow key against the edge)
+  // or when the board took the focus since (FocusCameIn). The events go to
+  // send: Qt's bridge, or a test.
   //
   // Screen readers speak a cell when the focus moves to it, but Orca drops
   // name changes of table cells and ignores a focus event for the object it
@@ -40,6 +41,9 @@ class BoardAccessible : public QAccessibleWidget, public QAccessibleTableInterfa
   // its interface is replaced by a fresh one, with a new id, first.
   using EventSink = void (*)(QAccessibleEvent*);
   void Announce(EventSink send = &QAccessible::updateAccessibility, bool retell = false);
+  // The board took the keyboard focus: the next announcement made with the
+  // focus tells the current cell, once, even if nothing changed.
+  void FocusCameIn() { focusUntold_ = true; }
 
   // For the cells.
   QString CellName(int index) const;
@@ -90,6 +94,7 @@ class BoardAccessible : public QAccessibleWidget, public QAccessibleTableInterfa
   std::array<QAccessible::Id, kCells> cellIds_{};
   std::array<QString, kCells> told_;  // the names as last told
   int toldCurrent_ = -1;
+  bool focusUntold_ = false;
 };
 
 // The schema that an object shows when it is a board; nullptr for any
@@ -103,3 +108,8 @@ void InstallBoardAccessibility(SchemaOfBoard schemaOf);
 // the board, and the current cell again when retell is set. Computes
 // nothing while none listens.
 void AnnounceBoardChanges(QWidget& board, bool retell = false);
+
+// The board took the keyboard focus (the window activated, a dialog
+// closed, the menu bar left): the current cell is told once Qt has told
+// that the table has it. Nothing while no assistive technology listens.
+void AnnounceBoardFocus(QWidget& board);

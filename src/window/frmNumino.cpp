@@ -85,6 +85,8 @@ frmNumino::frmNumino(numino::Platform platform, QString programName, QWidget* pa
   connect(board_, &BoardWidget::PasteRequested, this, &frmNumino::PasteGrid);
   connect(board_, &BoardWidget::ImageRemade, this, &frmNumino::RefreshBoard);
   connect(board_, &BoardWidget::ZoomChanged, this, [](qreal zoom) { RememberZoom(zoom); });
+  // The screen reader hears where the user is on the board.
+  connect(board_, &BoardWidget::FocusEntered, this, [this] { AnnounceBoardFocus(*board_); });
   setAcceptDrops(true);
   board_->setFocus();
   // Called within the session manager's message: the session waits for

@@ -95,6 +95,8 @@ TEST_F(BoardAccessibleTest, TellsTheCurrentCellOnceByAFocusEvent) {
        1},
       {"a move", key(Qt::Key_Right), true, kEmpty, 0},
       {"an arrow at the edge", key(Qt::Key_Up), true, kEmpty, 0},
+      {"focus in", [this] { table->FocusCameIn(); }, false, kEmpty, 0},
+      {"focus in, nothing listening", [&board] { AnnounceBoardFocus(board); }, false, "", 0},
       {"the focus going", [&board] { board.clearFocus(); }, false, "", 0},
       {"a digit without the focus", key(Qt::Key_5), false, "", 1 + 19},
   };

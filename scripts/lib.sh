@@ -17,13 +17,15 @@ NUMINO_XVFB_PACKAGES=(xvfb xauth)
 # libICE (for the tests' session manager), the X server and the tools that
 # drive and photograph it, and the desktop-file checkers; a private session
 # bus, the accessibility bus and its Python client for reading the board
-# through AT-SPI.
+# through AT-SPI, and the screen reader Orca with the speech it talks
+# through.
 NUMINO_PACKAGES=(
   "${NUMINO_RUN_PACKAGES[@]}" pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev libx11-dev libsm-dev libice-dev
   "${NUMINO_XVFB_PACKAGES[@]}" xdotool x11-apps imagemagick
   desktop-file-utils appstream dpkg-dev file
   dbus-daemon at-spi2-core python3-gi gir1.2-atspi-2.0
+  orca python3-pyatspi speech-dispatcher speech-dispatcher-espeak-ng espeak-ng
 )
 # The fuzzers (scripts/fuzz): clang with libFuzzer and the sanitizers'
 # runtimes, and GoogleTest for the tests folder that the fuzz build

@@ -1,6 +1,7 @@
 #include "accessible/BoardAccessible.h"
 
 #include <QAccessibleTableCellInterface>
+#include <QTimer>
 #include <QWidget>
 
 #include <algorithm>
@@ -76,6 +77,10 @@ SchemaOfBoard schemaOfBoard = nullptr;  // set once, at start-up
 QAccessibleInterface* BoardFactory(const QString& /*className*/, QObject* object) {
   const numino::NuminoSchema* schema = schemaOfBoard ? schemaOfBoard(object) : nullptr;
   return schema ? new BoardAccessible(static_cast<QWidget*>(object), *schema) : nullptr;
+}
+
+BoardAccessible* TableOf(QWidget& board) {
+  return dynamic_cast<BoardAccessible*>(QAccessible::queryAccessibleInterface(&board));
 }
 
 }  // namespace
@@ -162,24 +167,39 @@ QAccessibleInterface* BoardAccessible::cellAt(int row, int column) const {
   return child(row * kSide + column);
 }
 
-void BoardAccessible::Announce(EventSink send) {
+void BoardAccessible::Renew(int index) {
+  QAccessible::deleteAccessibleInterface(cellIds_[index]);
+  cellIds_[index] = QAccessible::registerAccessibleInterface(new BoardCellAccessible(this, index));
+}
+
+// As Qt's own item views do: the focus moves within the board only while
+// the board has it. Without the focus, the current cell is told like the
+// others, by a name change.
+void BoardAccessible::Announce(EventSink send, bool retell) {
+  const int current = CurrentIndex();
+  const bool focused = current >= 0 && widget()->hasFocus();
+  retell = retell || focusUntold_;
+  bool changed = false;
   for (int i = 0; i < kCells; ++i) {
     QString name = CellName(i);
     if (name == told_[i]) continue;
     told_[i] = std::move(name);
+    if (focused && i == current) {
+      changed = true;
+      continue;
+    }
     QAccessibleEvent event(child(i), QAccessible::NameChanged);
     send(&event);
   }
-  const int current = CurrentIndex();
-  if (current == toldCurrent_) return;
+  const bool moved = current != toldCurrent_;
   toldCurrent_ = current;
-  // As Qt's own item views do: the focus moves within the board only while
-  // the board has it.
-  if (current >= 0 && widget()->hasFocus()) {
-    QAccessibleEvent event(widget(), QAccessible::Focus);
-    event.setChild(current);
-    send(&event);
-  }
+  if (!focused || !(moved || changed || retell)) return;
+  // A cell the focus moves to is new to the screen reader already.
+  if (!moved) Renew(current);
+  focusUntold_ = false;
+  QAccessibleEvent event(widget(), QAccessible::Focus);
+  event.setChild(current);
+  send(&event);
 }
 
 void InstallBoardAccessibility(SchemaOfBoard schemaOf) {
@@ -187,9 +207,20 @@ void InstallBoardAccessibility(SchemaOfBoard schemaOf) {
   QAccessible::installFactory(BoardFactory);
 }
 
-void AnnounceBoardChanges(QWidget& board) {
+void AnnounceBoardChanges(QWidget& board, bool retell) {
   if (!QAccessible::isActive()) return;
-  if (auto* table = dynamic_cast<BoardAccessible*>(QAccessible::queryAccessibleInterface(&board))) {
-    table->Announce();
+  if (BoardAccessible* table = TableOf(board)) {
+    table->Announce(&QAccessible::updateAccessibility, retell);
   }
+}
+
+// Qt sends its own focus event, for the table, after the widget's focus-in
+// handler has run; the cell's must come after it. An input that tells the
+// cell first, as a paste after its question, leaves nothing to tell.
+void AnnounceBoardFocus(QWidget& board) {
+  if (!QAccessible::isActive()) return;
+  BoardAccessible* table = TableOf(board);
+  if (table == nullptr) return;
+  table->FocusCameIn();
+  QTimer::singleShot(0, &board, [&board] { AnnounceBoardChanges(board); });
 }

@@ -14,8 +14,9 @@ class NuminoSchema;
 // (DescribeCell), the current cell focused. Rows and columns are 0-based
 // here, as Qt counts them; child index = row * 9 + column.
 //
-// The cells have no objects of their own. Their interfaces are made once,
-// with the table, and registered with Qt, which hands them out by id; the
+// The cells have no objects of their own. Their interfaces are made with
+// the table and registered with Qt, which hands them out by id; only the
+// current cell's is made anew, when it has to be told again (Announce). The
 // table deletes them when Qt deletes it, with the widget. The schema is
 // the one the widget shows, and outlives the widget.
 class BoardAccessible : public QAccessibleWidget, public QAccessibleTableInterface {
@@ -28,10 +29,21 @@ class BoardAccessible : public QAccessibleWidget, public QAccessibleTableInterfa
 
   // Tells what changed since the last call, or since the table was made: a
   // name change for each cell whose name differs from the one last told,
-  // and a focus event when the current cell moved and the board has the
-  // keyboard focus. The events go to send: Qt's bridge, or a test.
+  // and, while the board has the keyboard focus, a focus event for the
+  // current cell instead of its name change: when it moved, when its name
+  // changed, when retell asks for it again (an arrow key against the edge)
+  // or when the board took the focus since (FocusCameIn). The events go to
+  // send: Qt's bridge, or a test.
+  //
+  // Screen readers speak a cell when the focus moves to it, but Orca drops
+  // name changes of table cells and ignores a focus event for the object it
+  // is on. So a current cell told where it stands is told as a new object:
+  // its interface is replaced by a fresh one, with a new id, first.
   using EventSink = void (*)(QAccessibleEvent*);
-  void Announce(EventSink send = &QAccessible::updateAccessibility);
+  void Announce(EventSink send = &QAccessible::updateAccessibility, bool retell = false);
+  // The board took the keyboard focus: the next announcement made with the
+  // focus tells the current cell, once, even if nothing changed.
+  void FocusCameIn() { focusUntold_ = true; }
 
   // For the cells.
   QString CellName(int index) const;
@@ -75,11 +87,14 @@ class BoardAccessible : public QAccessibleWidget, public QAccessibleTableInterfa
  private:
   // The child index of the current cell; -1 without one.
   int CurrentIndex() const;
+  // Gives the cell a new interface, and so a new id; the old one is deleted.
+  void Renew(int index);
 
   const numino::NuminoSchema& schema_;
   std::array<QAccessible::Id, kCells> cellIds_{};
   std::array<QString, kCells> told_;  // the names as last told
   int toldCurrent_ = -1;
+  bool focusUntold_ = false;
 };
 
 // The schema that an object shows when it is a board; nullptr for any
@@ -90,5 +105,11 @@ using SchemaOfBoard = const numino::NuminoSchema* (*)(QObject* object);
 void InstallBoardAccessibility(SchemaOfBoard schemaOf);
 
 // After an input or a redraw: tells assistive technology what changed on
-// the board. Computes nothing while none listens.
-void AnnounceBoardChanges(QWidget& board);
+// the board, and the current cell again when retell is set. Computes
+// nothing while none listens.
+void AnnounceBoardChanges(QWidget& board, bool retell = false);
+
+// The board took the keyboard focus (the window activated, a dialog
+// closed, the menu bar left): the current cell is told once Qt has told
+// that the table has it. Nothing while no assistive technology listens.
+void AnnounceBoardFocus(QWidget& board);

@@ -1,5 +1,6 @@
 #include "board/BoardWidget.h"
 
+#include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLayout>
 #include <QMouseEvent>
@@ -188,6 +189,11 @@ void BoardWidget::wheelEvent(QWheelEvent* event) {
 
 // Tab and Backtab are redo keys here, never focus moves.
 bool BoardWidget::focusNextPrevChild(bool /*next*/) { return false; }
+
+void BoardWidget::focusInEvent(QFocusEvent* event) {
+  QWidget::focusInEvent(event);
+  emit FocusEntered();
+}
 
 bool BoardWidget::event(QEvent* event) {
   // Sent when the window moves to another screen, whose pixel ratio may differ.

@@ -57,6 +57,9 @@ class BoardWidget : public QWidget {
   // The user zoomed with the keys (Ctrl with +, =, - or 0) or Ctrl and the
   // wheel; like copy and paste, these never reach ProcessInput.
   void ZoomChanged(qreal zoom);
+  // The board took the keyboard focus: the window was activated, a dialog
+  // or a menu closed.
+  void FocusEntered();
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -64,6 +67,7 @@ class BoardWidget : public QWidget {
   void mouseReleaseEvent(QMouseEvent* event) override;
   void wheelEvent(QWheelEvent* event) override;
   bool focusNextPrevChild(bool next) override;
+  void focusInEvent(QFocusEvent* event) override;
   bool event(QEvent* event) override;
 
  private:

@@ -29,6 +29,7 @@
 #include "document/DocumentTexts.h"
 #include "document/PastedGrid.h"
 #include "document/RecoveryFormat.h"
+#include "input/InputCodes.h"
 #include "recovery/WorkRecovery.h"
 #include "window/QtDialogs.h"
 #include "window/WindowTexts.h"
@@ -85,6 +86,8 @@ frmNumino::frmNumino(numino::Platform platform, QString programName, QWidget* pa
   connect(board_, &BoardWidget::PasteRequested, this, &frmNumino::PasteGrid);
   connect(board_, &BoardWidget::ImageRemade, this, &frmNumino::RefreshBoard);
   connect(board_, &BoardWidget::ZoomChanged, this, [](qreal zoom) { RememberZoom(zoom); });
+  // The screen reader hears where the user is on the board.
+  connect(board_, &BoardWidget::FocusEntered, this, [this] { AnnounceBoardFocus(*board_); });
   setAcceptDrops(true);
   board_->setFocus();
   // Called within the session manager's message: the session waits for
@@ -159,7 +162,9 @@ void frmNumino::Route(std::int16_t keyAscii, std::int16_t keyCode, std::int16_t 
                       int y) {
   schema_.ProcessInput(board_->Surface(), keyAscii, keyCode, button, x, y);
   board_->ShowDrawing();
-  AnnounceBoardChanges(*board_);
+  // An arrow key that could not move, at the edge, tells the cell again.
+  AnnounceBoardChanges(*board_,
+                       keyCode >= numino::input::kKeyLeft && keyCode <= numino::input::kKeyDown);
   NoteWorkChanged();
 }
 

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,7 @@
 
 namespace {
 
+using numino::testing::CellMiddle;
 using numino::testing::FakePlatform;
 using numino::testing::ShowActive;
 
@@ -29,7 +31,7 @@ void RecordEvent(QAccessibleEvent* event) {
   if (event->type() == QAccessible::NameChanged) {
     g_events->push_back("name " + name.toStdString());
   } else if (event->type() == QAccessible::Focus) {
-    g_events->push_back("focus " + std::to_string(event->child()));
+    g_events->push_back("focus " + name.toStdString());
   }
 }
 
@@ -42,14 +44,6 @@ class BoardAccessibleTest : public ::testing::Test {
     ASSERT_NE(table, nullptr);
   }
   void TearDown() override { g_events = nullptr; }
-  QString Name(int row, int col) {
-    return table->tableInterface()->cellAt(row, col)->text(QAccessible::Name);
-  }
-  // A key through the window, then what an assistive technology would be told.
-  void Press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-    QTest::keyClick(&window.Board(), key, modifiers);
-    table->Announce(RecordEvent);
-  }
 
   std::vector<std::string> events;
   FakePlatform platform;
@@ -81,28 +75,44 @@ TEST_F(BoardAccessibleTest, IsATableOfNamedCells) {
   EXPECT_EQ(table->childAt(rect.center().x(), rect.center().y()), cell);
 }
 
-TEST_F(BoardAccessibleTest, TellsOnlyTheNamesThatChanged) {
-  Press(Qt::Key_7);  // at (1, 1)
-  ASSERT_EQ(window.Schema().GetBuffer(1, 1), 7);
-  ASSERT_EQ(Name(0, 0), "Riga 1, colonna 1: 7");
-  ASSERT_FALSE(events.empty());
-  EXPECT_EQ(events.front(), "name Riga 1, colonna 1: 7");
-  EXPECT_EQ(events.size(), 1u + 20u) << "the cell and its 20 peers";
-  EXPECT_EQ(std::count(events.begin(), events.end(),
-                       "name Riga 1, colonna 9: vuota, possibili 1 2 "
-                       "3 4 5 6 8 9"),
-            1);
-  events.clear();
-  Press(Qt::Key_Right);
-  EXPECT_EQ(events, (std::vector<std::string>{"focus 1"})) << "moving changes no name";
-  events.clear();
-  Press(Qt::Key_3, Qt::ControlModifier);
-  EXPECT_EQ(events, (std::vector<std::string>{"name Riga 1, colonna 2: vuota, possibili 1 2 4 5 6 "
-                                              "8 9, esclusi a mano 3"}));
-  EXPECT_TRUE(table->tableInterface()->cellAt(0, 1)->state().focused);
-  events.clear();
-  Press(Qt::Key_F5);
-  EXPECT_TRUE(events.empty()) << "a key that does nothing tells nothing";
+// Each step acts through the window, then the table tells what changed.
+// While the board has the focus, the current cell is told once, by a focus
+// event after the others' name changes, and always as an object Orca is not on.
+TEST_F(BoardAccessibleTest, TellsTheCurrentCellOnceByAFocusEvent) {
+  BoardWidget& board = window.Board();
+  const auto key = [&board](Qt::Key k) { return [&board, k] { QTest::keyClick(&board, k); }; };
+  const char* const kEmpty = "Riga 1, colonna 2: vuota, possibili 1 2 3 4 5 6 8 9";
+  const struct {
+    const char* what;
+    std::function<void()> act;
+    bool retell;        // as the window asks after an arrow key
+    const char* focus;  // the cell the focus event tells, "" for none
+    std::size_t names;  // name changes: the peers', and the cell's without the focus
+  } steps[] = {
+      {"a digit in the current cell", key(Qt::Key_7), false, "Riga 1, colonna 1: 7", 20},
+      {"a peer's name change",
+       [&board] { QTest::mouseClick(&board, Qt::RightButton, {}, CellMiddle(1, 5)); }, false, "",
+       1},
+      {"a move", key(Qt::Key_Right), true, kEmpty, 0},
+      {"an arrow at the edge", key(Qt::Key_Up), true, kEmpty, 0},
+      {"focus in", [this] { table->FocusCameIn(); }, false, kEmpty, 0},
+      {"focus in, nothing listening", [&board] { AnnounceBoardFocus(board); }, false, "", 0},
+      {"the focus going", [&board] { board.clearFocus(); }, false, "", 0},
+      {"a digit without the focus", key(Qt::Key_5), false, "", 1 + 19},
+  };
+  for (const auto& step : steps) {
+    SCOPED_TRACE(step.what);
+    const QAccessible::Id before = QAccessible::uniqueId(table->focusChild());
+    events.clear();
+    step.act();
+    table->Announce(RecordEvent, step.retell);
+    const bool told = *step.focus != '\0';
+    EXPECT_EQ(events.size(), step.names + (told ? 1 : 0));
+    if (told) {
+      EXPECT_EQ(events.back(), std::string("focus ") + step.focus);
+    }
+    EXPECT_EQ(QAccessible::uniqueId(table->focusChild()) != before, told) << "a new object";
+  }
 }
 
 // Changes made while no assistive technology listened are all told on the
@@ -113,8 +123,8 @@ TEST_F(BoardAccessibleTest, WhatWasNotToldIsToldAtOnce) {
   QTest::keyClick(&window.Board(), Qt::Key_Down);
   EXPECT_TRUE(events.empty());
   table->Announce(RecordEvent);
-  ASSERT_EQ(events.size(), 21u + 1u);
-  EXPECT_EQ(events.back(), "focus 9");
+  ASSERT_EQ(events.size(), 20u + 1u) << "(2, 1) among the peers is told by its focus";
+  EXPECT_EQ(events.back(), "focus Riga 2, colonna 1: vuota, possibili 1 2 3 4 5 6 8 9");
   events.clear();
   table->Announce(RecordEvent);
   EXPECT_TRUE(events.empty()) << "told once only";

@@ -5,6 +5,7 @@
 #
 #   source x_session.sh
 #   x_session_start PROGRAM         # skips (77) or fails without the tools
+#   start_accessibility_bus         # optional: a private session bus and AT-SPI bus
 #   start_program [ARGS...]         # sets numino_pid
 #
 # There is no window manager on the private server, so nothing hands the
@@ -36,6 +37,7 @@ other_pids=()  # more processes a script started, ended with the rest
 cleanup() {
   [ -n "$numino_pid" ] && kill "$numino_pid" 2>/dev/null
   [ ${#other_pids[@]} -eq 0 ] || kill "${other_pids[@]}" 2>/dev/null
+  stop_accessibility_bus
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
   wait 2>/dev/null
   [ -n "$tmp" ] || return
@@ -132,6 +134,51 @@ start_program() {
     QT_QPA_PLATFORM=xcb ${session_manager:+SESSION_MANAGER="$session_manager"} \
     "$program" "$@" >>"$tmp/numino.log" 2>&1 &
   numino_pid=$!
+}
+
+# start_accessibility_bus: a private session bus, and the accessibility bus
+# of at-spi2-core that it points to, for the program and whatever reads it;
+# cleanup ends them. Qt finds the accessibility bus through the session bus;
+# with AT_SPI_BUS_ADDRESS set it would not appear there at all. Exports the
+# bus and the run's own home and desktop folders, so that what the buses
+# start (the registry, dconf) keeps its files in $tmp too. Skips (77), or
+# fails on CI, without dbus-daemon and at-spi2-core.
+launcher=/usr/libexec/at-spi-bus-launcher
+bus_pid=
+launcher_pid=
+start_accessibility_bus() {
+  local missing=()
+  command -v dbus-daemon >/dev/null 2>&1 || missing+=(dbus-daemon)
+  [ -x "$launcher" ] || missing+=(at-spi2-core)
+  if [ ${#missing[@]} -gt 0 ]; then
+    in_ci && fail "needed for the accessibility bus, not installed: ${missing[*]}"
+    echo "SKIPPED: not installed: ${missing[*]}"
+    exit $kSkip
+  fi
+  unset AT_SPI_BUS_ADDRESS
+  export HOME=$tmp/home XDG_CONFIG_HOME=$tmp/config XDG_DATA_HOME=$tmp/data \
+    XDG_CACHE_HOME=$tmp/cache XDG_RUNTIME_DIR=$tmp/runtime
+  dbus-daemon --session --nofork --nopidfile --address="unix:path=$tmp/runtime/bus" \
+    >"$tmp/bus.log" 2>&1 &
+  bus_pid=$!
+  session_bus="unix:path=$tmp/runtime/bus"
+  wait_for 30 "the session bus" test -S "$tmp/runtime/bus"
+  export DBUS_SESSION_BUS_ADDRESS=$session_bus
+  "$launcher" --launch-immediately >"$tmp/launcher.log" 2>&1 &
+  launcher_pid=$!
+}
+stop_accessibility_bus() {
+  local child
+  if [ -n "$launcher_pid" ]; then
+    # The launcher's own bus; the launcher also ends it when it loses the
+    # session bus, where pgrep is missing.
+    if command -v pgrep >/dev/null 2>&1; then
+      for child in $(pgrep -P "$launcher_pid"); do kill "$child" 2>/dev/null; done
+    fi
+    kill "$launcher_pid" 2>/dev/null
+  fi
+  [ -n "$bus_pid" ] && kill "$bus_pid" 2>/dev/null
+  launcher_pid='' bus_pid=''
 }
 
 # visible_windows NAME_REGEX: the ids of the visible windows so named.

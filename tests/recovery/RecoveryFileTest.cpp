@@ -87,11 +87,15 @@ TEST(RecoveryFile, OnlyAFolderOfTheUsersOwnIsUsed) {
     if (r.kind == kFolder || r.kind == kLinkToFolder) {
       ASSERT_EQ(::mkdir(folder.c_str(), 0700), 0);
       ASSERT_EQ(::chmod(folder.c_str(), 0777), 0);
-      if (r.owner != 0) ASSERT_EQ(::chown(folder.c_str(), r.owner, r.owner), 0);
+      if (r.owner != 0) {
+        ASSERT_EQ(::chown(folder.c_str(), r.owner, r.owner), 0);
+      }
       Put(folder + "/a.recovery", "numino-recovery 2\n");
     }
-    if (r.kind == kLinkToFolder) ASSERT_EQ(::symlink("altrove", numino.c_str()), 0);
-    if (r.kind == kLinkToNowhere) ASSERT_EQ(::symlink("manca", numino.c_str()), 0);
+    if (r.kind == kLinkToFolder || r.kind == kLinkToNowhere) {
+      const char* target = r.kind == kLinkToFolder ? "altrove" : "manca";
+      ASSERT_EQ(::symlink(target, numino.c_str()), 0);
+    }
     if (r.kind == kFile) Put(numino, "");
     const std::vector<std::string> before = Entries(folder);
 

@@ -10,22 +10,6 @@
 #include <charconv>
 #include <utility>
 
-Descriptor::~Descriptor() {
-  if (fd_ >= 0) ::close(fd_);
-}
-
-Descriptor& Descriptor::operator=(Descriptor&& other) noexcept {
-  if (this != &other) {
-    if (fd_ >= 0) ::close(fd_);
-    fd_ = other.Release();
-  }
-  return *this;
-}
-
-int Descriptor::Release() { return std::exchange(fd_, -1); }
-
-bool Descriptor::Close() { return ::close(Release()) == 0; }
-
 int WriteCalls::Create(int folder, const char* name, mode_t mode) {
   return ::openat(folder, name, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC,
                   mode);

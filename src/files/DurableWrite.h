@@ -8,26 +8,7 @@
 #include <string>
 #include <string_view>
 
-// An open file, closed when it goes.
-class Descriptor {
- public:
-  explicit Descriptor(int fd = -1) : fd_(fd) {}
-  ~Descriptor();
-  Descriptor(Descriptor&& other) noexcept : fd_(other.Release()) {}
-  Descriptor& operator=(Descriptor&& other) noexcept;
-  Descriptor(const Descriptor&) = delete;
-  Descriptor& operator=(const Descriptor&) = delete;
-
-  bool Valid() const { return fd_ >= 0; }
-  int Get() const { return fd_; }
-  int Release();
-  // Closes now and tells whether that worked: some file systems report a
-  // failed write only here.
-  bool Close();
-
- private:
-  int fd_;
-};
+#include "files/OpenFile.h"
 
 // The system's file calls that writing a file makes, one per step. Tests
 // make them fail; the program uses these.

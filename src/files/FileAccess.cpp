@@ -219,18 +219,7 @@ numino::FileStart FileAccess::ReadFileStart(const std::string& path, std::size_t
 
   numino::FileStart start;
   start.stamp = StampFrom(info);
-  // One byte more than asked for tells whether the file ends there.
-  char buffer[65536];
-  for (;;) {
-    const std::size_t room = maxBytes - start.bytes.size();
-    const std::size_t wanted = room < sizeof buffer ? room + 1 : sizeof buffer;
-    const ssize_t got = ::read(file.Get(), buffer, wanted);
-    if (got < 0 && errno == EINTR) continue;
-    if (got < 0) throw FileError(path, FileErrorReason(errno));
-    if (got == 0) break;
-    start.bytes.append(buffer, static_cast<std::size_t>(got));
-    if (start.bytes.size() > maxBytes) break;
-  }
+  if (!ReadUpTo(file.Get(), maxBytes, start.bytes)) throw FileError(path, FileErrorReason(errno));
   start.wholeFile = start.bytes.size() <= maxBytes;
   start.bytes.resize(std::min(start.bytes.size(), maxBytes));
   return start;

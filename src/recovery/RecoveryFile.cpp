@@ -28,19 +28,6 @@ bool LockNow(int fd) {
   }
 }
 
-std::optional<std::string> ReadAll(int fd, std::size_t limit) {
-  std::string text;
-  char buffer[65536];
-  for (;;) {
-    const ssize_t got = ::read(fd, buffer, sizeof buffer);
-    if (got < 0 && errno == EINTR) continue;
-    if (got < 0) return std::nullopt;
-    if (got == 0) return text;
-    text.append(buffer, static_cast<std::size_t>(got));
-    if (text.size() > limit) return text;  // the parser refuses it as too large
-  }
-}
-
 // Whether the name in the folder still leads to the open file: a file taken
 // over, or renamed over, by its own program between our open and our lock
 // is no longer the one we hold.
@@ -138,10 +125,12 @@ std::optional<numino::recovery::Work> RecoveryFile::TakeOrphan() {
         info.st_uid != ::geteuid() || !LockNow(fd.Get()) || !StillNamed(folder, name, fd.Get())) {
       continue;
     }
-    const std::optional<std::string> text = ReadAll(fd.Get(), numino::recovery::kReadLimit);
-    auto parsed = text ? numino::recovery::Parse(*text)
-                       : std::variant<numino::recovery::Work, numino::recovery::ParseError>(
-                             numino::recovery::ParseError{"unreadable"});
+    // A file over the limit reads one byte over it, which the parser refuses.
+    std::string text;
+    auto parsed = ReadUpTo(fd.Get(), numino::recovery::kReadLimit, text)
+                      ? numino::recovery::Parse(text)
+                      : std::variant<numino::recovery::Work, numino::recovery::ParseError>(
+                            numino::recovery::ParseError{"unreadable"});
     if (auto* work = std::get_if<numino::recovery::Work>(&parsed)) {
       candidates.push_back(
           {name, std::move(fd), info.st_mtim.tv_sec, info.st_mtim.tv_nsec, std::move(*work)});

@@ -35,7 +35,7 @@ StopSignals::StopSignals() {
   }
   notifier_ = new QSocketNotifier(pipeEnds[0], QSocketNotifier::Read, this);
   connect(notifier_, &QSocketNotifier::activated, this, &StopSignals::Drain);
-  struct sigaction action {};
+  struct sigaction action = {};
   action.sa_handler = OnSignal;
   sigemptyset(&action.sa_mask);
   action.sa_flags = SA_RESTART;

@@ -124,12 +124,12 @@ void RemoveDeadTemporaries(int folder) {
     ::close(listing);
     return;
   }
-  struct timespec now {};
+  struct timespec now = {};
   ::clock_gettime(CLOCK_REALTIME, &now);
   while (const struct dirent* entry = ::readdir(entries)) {
     const pid_t maker = MakerOf(entry->d_name);
     if (maker == 0 || maker == ::getpid()) continue;
-    struct stat info {};
+    struct stat info = {};
     if (::fstatat(folder, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0 ||
         !S_ISREG(info.st_mode) || info.st_uid != ::geteuid() || info.st_nlink != 1 ||
         now.tv_sec - info.st_mtim.tv_sec < kTemporaryGrace) {

@@ -39,7 +39,7 @@ struct DurableOutcome {
   // Once renamed: the new file, still open when asked for, and what it was
   // once synced.
   Descriptor file;
-  struct stat made {};
+  struct stat made = {};
   // The new file took the target's place, whether or not the folder's sync
   // confirmed it.
   bool Replaced() const { return !failed || *failed == Step::SyncFolder; }

@@ -34,7 +34,7 @@ std::string ReadErrorReason(int errorNumber) {
 enum class PathKind { Missing, Regular, Folder, Other };
 
 PathKind KindOf(const std::string& path, int& errorNumber) {
-  struct stat info {};
+  struct stat info = {};
   if (::stat(path.c_str(), &info) != 0) {
     errorNumber = errno;
     return PathKind::Missing;
@@ -65,7 +65,7 @@ constexpr int kMaxLinks = 40;
 // the links go round in a circle or cannot be read.
 bool FollowLinks(std::string& native) {
   for (int links = 0; links < kMaxLinks; ++links) {
-    struct stat info {};
+    struct stat info = {};
     if (::lstat(native.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return true;
     if (char* real = ::realpath(native.c_str(), nullptr)) {
       native = real;
@@ -183,12 +183,12 @@ std::size_t FileAccess::MaxPathLength() { return PATH_MAX - 1; }
 // lstat, so that a name held by a link counts although the link is broken:
 // saving under that name would write where the link leads.
 bool FileAccess::FileExists(const std::string& path) {
-  struct stat info {};
+  struct stat info = {};
   return ::lstat(path.c_str(), &info) == 0;
 }
 
 std::optional<numino::FileStamp> FileAccess::StampOf(const std::string& path) {
-  struct stat info {};
+  struct stat info = {};
   if (::stat(path.c_str(), &info) == 0) {
     return StampFrom(info);
   }
@@ -212,7 +212,7 @@ numino::FileStart FileAccess::ReadFileStart(const std::string& path, std::size_t
   // replaced by a pipe since it was looked at.
   const Descriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
   if (!file.Valid()) throw FileError(path, ReadErrorReason(errno));
-  struct stat info {};
+  struct stat info = {};
   if (::fstat(file.Get(), &info) != 0 || !S_ISREG(info.st_mode)) {
     throw FileError(path, files::kNotRegular);
   }
@@ -239,7 +239,7 @@ numino::FileStamp FileAccess::WriteFile(const std::string& path, std::string_vie
   const int folderError = errno;
   if (folder.Valid()) RemoveDeadTemporaries(folder.Get());
   const std::string name = NameOf(target);
-  struct stat old {};
+  struct stat old = {};
   if (::lstat(target.c_str(), &old) != 0) {
     if (errno != ENOENT) throw FileError(path, FileErrorReason(errno));
     if (!folder.Valid()) throw FileError(path, FileErrorReason(folderError));
@@ -278,7 +278,7 @@ std::optional<numino::FileStamp> FileAccess::ThroughTemporary(const std::string&
   // The folder may give new files another group (or owner), or attributes
   // of its own: the renamed file would not be the old one's equal after all.
   const auto likeTheOld = [&](int fd) {
-    struct stat made {};
+    struct stat made = {};
     if (::fstat(fd, &made) != 0) return false;
     unequal = made.st_uid != old->st_uid || made.st_gid != old->st_gid || !CarryOver(oldFile, fd);
     return !unequal && ::fchmod(fd, old->st_mode & 07777) == 0;
@@ -304,7 +304,7 @@ std::optional<numino::FileStamp> FileAccess::ThroughTemporary(const std::string&
 // From the first byte, then cut to the new length. A failure from here on
 // may leave the file part new and part old, and the error says so.
 numino::FileStamp FileAccess::InPlace(const std::string& path, int fd, std::string_view bytes) {
-  struct stat written {};
+  struct stat written = {};
   if (!calls_.WriteAll(fd, bytes) || ::ftruncate(fd, static_cast<off_t>(bytes.size())) != 0 ||
       calls_.Sync(fd) != 0 || ::fstat(fd, &written) != 0) {
     throw FileError(path, FileErrorReason(errno), true);

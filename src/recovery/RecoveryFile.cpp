@@ -32,8 +32,8 @@ bool LockNow(int fd) {
 // over, or renamed over, by its own program between our open and our lock
 // is no longer the one we hold.
 bool StillNamed(int folder, const std::string& name, int fd) {
-  struct stat named {};
-  struct stat held {};
+  struct stat named = {};
+  struct stat held = {};
   return ::fstatat(folder, name.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
          ::fstat(fd, &held) == 0 && named.st_dev == held.st_dev && named.st_ino == held.st_ino;
 }
@@ -86,7 +86,7 @@ std::string RecoveryFile::Path() const { return name_.empty() ? "" : folder_ + "
 // and the two compared: a folder swapped for another in between is not
 // used.
 std::variant<Descriptor, std::string> RecoveryFile::OpenFolder(bool create) {
-  struct stat named {};
+  struct stat named = {};
   if (::lstat(folder_.c_str(), &named) != 0) {
     if (errno != ENOENT || !create) return FileErrorReason(errno);
     if (!MakeFolders(folder_) || ::lstat(folder_.c_str(), &named) != 0) {
@@ -96,7 +96,7 @@ std::variant<Descriptor, std::string> RecoveryFile::OpenFolder(bool create) {
   if (S_ISLNK(named.st_mode)) return files::kLink;
   if (!S_ISDIR(named.st_mode)) return files::kNotAFolder;
   Descriptor folder(::open(folder_.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-  struct stat opened {};
+  struct stat opened = {};
   if (!folder.Valid() || ::fstat(folder.Get(), &opened) != 0) return FileErrorReason(errno);
   if (opened.st_dev != named.st_dev || opened.st_ino != named.st_ino) return files::kLink;
   if (opened.st_uid != ::geteuid()) return files::kOtherUsers;
@@ -119,7 +119,7 @@ std::optional<numino::recovery::Work> RecoveryFile::TakeOrphan() {
     const std::string name = entry->d_name;
     if (name.front() == '.' || !name.ends_with(kSuffix)) continue;
     Descriptor fd(::openat(folder, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
-    struct stat info {};
+    struct stat info = {};
     // Only our own regular files, and only those nobody holds.
     if (!fd.Valid() || ::fstat(fd.Get(), &info) != 0 || !S_ISREG(info.st_mode) ||
         info.st_uid != ::geteuid() || !LockNow(fd.Get()) || !StillNamed(folder, name, fd.Get())) {

@@ -44,24 +44,10 @@ logged() { grep -qx "$1" "$sm_log"; }
 expect_logged() { wait_for 30 "the session manager to record '$1'" logged "$1"; }
 end_session() { kill -USR1 "$manager_pid"; }
 
-# prompt_window TITLE: the save prompt bears the window's title; it is the
-# second window so named.
-prompt_window() { visible_windows "^$1\$" | grep -vx "$main" | head -n 1; }
-has_prompt() { [ -n "$(prompt_window "$1")" ]; }
-answer_prompt() {
-  wait_for 30 "the prompt 'Salvo i dati?'" has_prompt "$1"
-  focus "$(prompt_window "$1")"
-  keys "$2"
-}
 start_with_manager() {
   start_manager "$1"
   shift
   start_program "$@"
-}
-main_window() {
-  wait_for 60 "the window '$1'" has_window "^$1\$"
-  main=$(visible_windows "^$1\$" | head -n 1)
-  focus "$main"
 }
 no_prompt() { ! has_prompt "$1" || fail "the program asked again after the session's end"; }
 

@@ -40,19 +40,6 @@ six_ruled_out=("the 6 ruled out by hand in (9,8)" 197,215 "=$kBlack")
 # shellcheck disable=SC2054
 six_back=("the 6 back in (9,8)" 197,215 "!$kBlack")
 
-# main_window TITLE: waits for the window so titled, locates its board and
-# gives it the focus.
-main_window() {
-  wait_for 60 "the window '$1'" has_window "^$1\$"
-  main=$(visible_windows "^$1\$" | head -n 1)
-  locate_board "$main"
-  focus "$main"
-}
-
-# The save prompt bears the window's title: the second window so named.
-prompt_window() { visible_windows "^$1\$" | grep -vx "$main" | head -n 1; }
-has_prompt() { [ -n "$(prompt_window "$1")" ]; }
-
 # answer_recovery KEY: the question at start, titled "Numino" alone.
 answer_recovery() {
   wait_for 60 "the question about the work left behind" has_window '^Numino$'

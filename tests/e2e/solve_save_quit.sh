@@ -18,10 +18,7 @@ x_session_start "${1:?usage: solve_save_quit.sh PROGRAM}"
 # shellcheck disable=SC2119  # no arguments: the program starts empty
 start_program
 
-wait_for 60 "the main window" has_window '^Numino - \(Senza nome\)$'
-main=$(visible_windows '^Numino - \(Senza nome\)$' | head -n 1)
-locate_board "$main"
-focus "$main"
+main_window 'Numino - \(Senza nome\)'
 
 # (1,1) = 5, then two to the right, (1,3) = 3. A click on (5,5) makes it
 # current, and it gets a 9. A click in the margin selects nothing, so the
@@ -86,12 +83,9 @@ wait_for 10 "the save dialog to close" eval '! has_window "^Salvataggio dati$"'
 focus "$main"
 keys Down 4 alt+f e
 
-# The prompt bears the window's title; it is the second window so named.
-prompt_window() { visible_windows '^Numino - partita$' | grep -vx "$main" | head -n 1; }
-has_prompt() { [ -n "$(prompt_window)" ]; }
-wait_for 30 "the prompt 'Salvo i dati?'" has_prompt
+wait_for 30 "the prompt 'Salvo i dati?'" has_prompt 'Numino - partita'
 file_is first || fail "the file changed before the prompt was answered"
-focus "$(prompt_window)"
+focus "$(prompt_window 'Numino - partita')"
 keys Return  # Yes is the default button
 
 # Yes saves under the document's name, without a dialog, and the program

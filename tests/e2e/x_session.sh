@@ -186,6 +186,27 @@ visible_windows() { xdotool search --onlyvisible --name "$1" 2>/dev/null; }
 has_window() { [ -n "$(visible_windows "$1")" ]; }
 title_is() { [ "$(xdotool getwindowname "$1" 2>/dev/null)" = "$2" ]; }
 
+# main_window TITLE: waits for the window whose whole title matches the
+# regular expression TITLE, sets `main` to it, locates its board and gives
+# it the focus.
+main_window() {
+  wait_for 60 "the window '$1'" has_window "^$1\$"
+  main=$(visible_windows "^$1\$" | head -n 1)
+  locate_board "$main"
+  focus "$main"
+}
+# prompt_window TITLE: the save prompt bears the window's title; it is the
+# second visible window so named.
+prompt_window() { visible_windows "^$1\$" | grep -vx "$main" | head -n 1; }
+has_prompt() { [ -n "$(prompt_window "$1")" ]; }
+# answer_prompt TITLE KEY: waits for the save prompt, gives it the focus and
+# presses KEY.
+answer_prompt() {
+  wait_for 30 "the prompt 'Salvo i dati?'" has_prompt "$1"
+  focus "$(prompt_window "$1")"
+  keys "$2"
+}
+
 # locate_board WINDOW: the window is the menu bar above the board widget:
 # exactly as wide as the board, which is its bottom square, at any zoom.
 # Sets board_x and board_y, the board's top-left corner on the screen, and

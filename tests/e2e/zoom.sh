@@ -15,14 +15,11 @@ source "$(dirname "${BASH_SOURCE[0]}")/x_session.sh"
 x_session_start "${1:?usage: zoom.sh PROGRAM}"
 # shellcheck disable=SC2119  # no arguments: the program starts empty
 start_program
-title='^Numino - \(Senza nome\)$'
-wait_for 60 "the main window" has_window "$title"
-main=$(visible_windows "$title" | head -n 1)
-locate_board "$main"
+title='Numino - \(Senza nome\)'
+main_window "$title"
 [ "$board_side" -eq $kBoardPixels ] || fail "the board starts $board_side pixels wide, not at zoom 1"
 memory=$tmp/config/numino/numino.conf
 [ ! -e "$memory" ] || fail "a start without zooming wrote $memory"
-focus "$main"
 
 # Two steps up: 1.5, then 2.
 keys ctrl+plus ctrl+plus
@@ -46,20 +43,13 @@ wait_for 10 "the zoom in $memory" grep -q '^zoom=2$' "$memory"
 
 # "&File", "&Esci", and No at the question whether to save.
 keys alt+f e
-prompt_window() { visible_windows "$title" | grep -vx "$main" | head -n 1; }
-has_prompt() { [ -n "$(prompt_window)" ]; }
-wait_for 30 "the prompt 'Salvo i dati?'" has_prompt
-focus "$(prompt_window)"
-keys n
+answer_prompt "$title" n
 expect_exit 20
 
 # The next start maps the window at zoom 2 the first time.
 start_program
-wait_for 60 "the main window again" has_window "$title"
-main=$(visible_windows "$title" | head -n 1)
-locate_board "$main"
+main_window "$title"
 [ "$board_side" -eq $((2 * kBoardPixels)) ] || fail "the second start shows a board $board_side pixels wide"
-focus "$main"
 keys ctrl+0
 board_is_one() { locate_board "$main" && [ "$board_side" -eq $kBoardPixels ]; }
 wait_for 10 "the board back at zoom 1" board_is_one

@@ -45,7 +45,7 @@ TEST(WriteDurably, AFailureAtAnyStepKeepsTheOldFileAndWhatLiesInTheWayStays) {
     const numino::testing::TemporaryFolder dir;
     numino::testing::Put(dir.Path("pippo.nmo"), "vecchio");
     std::vector<std::string> left = {"pippo.nmo"};
-    struct stat in {};
+    struct stat in = {};
     if (r.obstacle) {
       ASSERT_EQ(r.obstacle(dir.Path(first).c_str()), 0);
       ASSERT_EQ(::lstat(dir.Path(first).c_str(), &in), 0);
@@ -62,7 +62,7 @@ TEST(WriteDurably, AFailureAtAnyStepKeepsTheOldFileAndWhatLiesInTheWayStays) {
     EXPECT_EQ(outcome.Replaced(), !r.step || r.step == Step::SyncFolder);
     EXPECT_EQ(Get(dir.Path("pippo.nmo")), r.after);
     EXPECT_EQ(Entries(dir.Path()), left) << "a temporary file left behind";
-    struct stat out {};
+    struct stat out = {};
     if (r.obstacle) {
       ASSERT_EQ(::lstat(dir.Path(first).c_str(), &out), 0);
       EXPECT_EQ(out.st_ino, in.st_ino) << "what lay in the way was replaced";

@@ -116,7 +116,7 @@ TEST(FileAccess, WriteRefusesFoldersDevicesAndMissingFolders) {
     SCOPED_TRACE(r.path);
     EXPECT_EQ(ReasonOf([&] { files.WriteFile(r.path, "x"); }), r.reason);
   }
-  struct stat info {};
+  struct stat info = {};
   ASSERT_EQ(stat("/dev/null", &info), 0);
   EXPECT_TRUE(S_ISCHR(info.st_mode));
 }
@@ -125,7 +125,7 @@ const std::string kOld = "vecchio contenuto, più lungo del nuovo\r\n";
 const std::string kNew = "nuovo\r\n";
 
 ino_t InodeOf(const std::string& path) {
-  struct stat info {};
+  struct stat info = {};
   return lstat(path.c_str(), &info) == 0 ? info.st_ino : 0;
 }
 
@@ -291,7 +291,7 @@ TEST_P(LeftoversOfEarlierSaves, OnlyOursOfADeadProcessAreRemoved) {
   }
 
   FileAccess().WriteFile(dir.Path("pippo.nmo"), kNew);
-  struct stat info {};
+  struct stat info = {};
   EXPECT_EQ(lstat(path.c_str(), &info) != 0, r.removed);
 }
 

@@ -107,7 +107,7 @@ TEST(RecoveryFile, OnlyAFolderOfTheUsersOwnIsUsed) {
       EXPECT_EQ(Entries(folder), before) << "touched a folder that is not the user's own";
       continue;
     }
-    struct stat info {};
+    struct stat info = {};
     ASSERT_EQ(::lstat(numino.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 07777, 0700u);
     EXPECT_EQ(numino::testing::Get(file.Path()), "lavoro");

@@ -21,7 +21,7 @@ using numino::testing::ManualTimer;
 using numino::testing::TemporaryFolder;
 
 mode_t ModeOf(const std::string& path) {
-  struct stat info {};
+  struct stat info = {};
   return ::stat(path.c_str(), &info) == 0 ? info.st_mode & 0777 : 0;
 }
 

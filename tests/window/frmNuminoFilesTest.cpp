@@ -347,7 +347,7 @@ void GiveToSaver(const std::string& path) {
 // attributes the tests set; and of its folder, the names in it (no
 // temporary file left behind).
 std::string Identity(const std::string& path) {
-  struct stat i {};
+  struct stat i = {};
   if (lstat(path.c_str(), &i) != 0) return "<missing>";
   const QFileInfo file(QString::fromStdString(path));
   return std::to_string(i.st_uid) + " " + std::to_string(i.st_gid) + " " +

@@ -33,7 +33,16 @@ The user interface is in Italian.")
 # Liberation Sans, and Qt's own dialogs speak Italian only with Qt's
 # translations installed.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation2, qt6-translations-l10n")
+# Liberation Sans 2 is fonts-liberation2 on Debian 12 and fonts-liberation
+# from Debian 13 on, where fonts-liberation2 is an empty transitional
+# package: the package names the one of the release it is built on.
+file(STRINGS /etc/os-release numino_os_version REGEX "^VERSION_ID=")
+if(numino_os_version STREQUAL "VERSION_ID=\"12\"")
+  set(numino_font_package fonts-liberation2)
+else()
+  set(numino_font_package fonts-liberation)
+endif()
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "${numino_font_package}, qt6-translations-l10n")
 # No maintainer scripts: the menu entry, the .nmo type and the icons go to
 # folders that desktop-file-utils, shared-mime-info and the icon theme watch
 # with dpkg triggers, and those update their caches on install and removal.

@@ -2,11 +2,26 @@
 # Shared by the scripts in this folder: the Debian packages Numino needs, and
 # the build steps. Source it; do not run it.
 
+# The Debian release this runs on, as its number (12, 13); empty where
+# /etc/os-release gives none (testing, unstable), which counts as newest.
+numino_debian_release() { (. /etc/os-release 2>/dev/null && echo "${VERSION_ID:-}"); }
+
+# The one place where the package names differ between releases. The
+# board is drawn in Liberation Sans 2: on Debian 12 that is
+# fonts-liberation2 (fonts-liberation there is the old 1.07); from Debian
+# 13 on, fonts-liberation is Liberation 2 and fonts-liberation2 an empty
+# transitional package. Every other name is the same on both.
+if [ "$(numino_debian_release)" = 12 ]; then
+  NUMINO_FONT_PACKAGE=fonts-liberation2
+else
+  NUMINO_FONT_PACKAGE=fonts-liberation
+fi
+
 # Build and run (scripts/run): compiler, build tools, Qt 6, the font the
 # board is drawn with and Qt's Italian translations.
 NUMINO_RUN_PACKAGES=(
   cmake ninja-build g++
-  qt6-base-dev libgl-dev qt6-translations-l10n fonts-liberation2
+  qt6-base-dev libgl-dev qt6-translations-l10n "$NUMINO_FONT_PACKAGE"
 )
 # An X server without a screen, and the xauth that xvfb-run needs: the tests
 # that need a real X server run on it, and scripts/run suggests xvfb-run
@@ -30,7 +45,7 @@ NUMINO_PACKAGES=(
 # The fuzzers (scripts/fuzz): clang with libFuzzer and the sanitizers'
 # runtimes, and GoogleTest for the tests folder that the fuzz build
 # configures too.
-NUMINO_FUZZ_PACKAGES=(cmake ninja-build clang libclang-rt-14-dev libgtest-dev)
+NUMINO_FUZZ_PACKAGES=(cmake ninja-build clang libclang-rt-dev libgtest-dev)
 # CI=true scripts/test: everything the tests need, clang-format for the
 # format check, and the fuzzers' packages. Asked for all at once before
 # anything is built, so that a run does not stop halfway for more.

@@ -10,10 +10,25 @@
 #include <QPixmap>
 #include <QTranslator>
 
+#include <clocale>
+#include <cstdlib>
+#include <cstring>
+
 #include "accessible/BoardAccessible.h"
 #include "board/BoardFont.h"
 #include "board/BoardWidget.h"
 #include "window/frmNumino.h"
+
+void PreferUtf8CharacterType() {
+  const char* named = std::setlocale(LC_CTYPE, "");
+  const bool plain = named && (std::strcmp(named, "C") == 0 || std::strcmp(named, "POSIX") == 0);
+  const bool available = plain && std::setlocale(LC_CTYPE, "C.UTF-8");
+  std::setlocale(LC_CTYPE, "C");
+  if (!available) return;
+  // Qt reads the locale from the environment; LC_ALL outranks LC_CTYPE.
+  const char* all = std::getenv("LC_ALL");
+  setenv(all && *all ? "LC_ALL" : "LC_CTYPE", "C.UTF-8", 1);
+}
 
 namespace {
 

@@ -26,6 +26,13 @@ class NuminoStyle : public QProxyStyle {
 // The program's icon, from the picture built into the program.
 QIcon NuminoIcon();
 
+// Before QApplication: where the environment names the plain C locale (or
+// none), as in containers and scripts, the character type becomes
+// C.UTF-8. Qt needs UTF-8 and makes that same switch itself, but Qt 6.8
+// reports it in four lines on the error stream at every start. Any other
+// locale is left to Qt.
+void PreferUtf8CharacterType();
+
 // What every run needs before the window is made: the style, Qt's Italian
 // texts whatever the user's language, the board font, the icon, and the
 // board's accessible table.

@@ -17,6 +17,7 @@
 int main(int argc, char** argv) {
   // Whole-number scale factors keep the board's one-pixel lines sharp.
   QGuiApplication::setHighDpiScaleFactorRoundingPolicy(Qt::HighDpiScaleFactorRoundingPolicy::Round);
+  PreferUtf8CharacterType();
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Numino"));
   QApplication::setApplicationVersion(QStringLiteral(NUMINO_VERSION));

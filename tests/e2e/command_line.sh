@@ -2,7 +2,7 @@
 # What only the built program shows: QApplication takes its own options
 # ("-platform offscreen", so no display is needed) before Numino reads the
 # rest, and main() prints on the right stream with the right exit status.
-# The command lines themselves are tested in tests/ui/CommandLineTest.cpp.
+# The command lines themselves are tested in tests/app/CommandLineTest.cpp.
 #
 #   command_line.sh PROGRAM VERSION
 set -u
@@ -11,6 +11,8 @@ version=${2:?usage: command_line.sh PROGRAM VERSION}
 tmp=$(mktemp -d "${TMPDIR:-/tmp}/numino-cli.XXXXXX") || exit 1
 trap 'rm -rf "$tmp"' EXIT
 export XDG_RUNTIME_DIR=$tmp # else Qt warns on standard error
+# The C locale of containers and scripts, which Qt 6.8 would report.
+unset LANG LANGUAGE LC_ALL LC_CTYPE
 
 failures=0
 check() { # STATUS STDOUT STDERR ARGS...

@@ -1,22 +1,38 @@
 #include "accessible/BoardAccessible.h"
 
 #include <QAccessibleTableCellInterface>
+#include <QApplication>
 #include <QTimer>
 #include <QWidget>
 
 #include <algorithm>
-#include <cmath>
 
 #include "display/BoardGeometry.h"
-#include "display/CellView.h"
+#include "display/Zoom.h"
 #include "model/NuminoSchema.h"
 
 namespace {
 
-using numino::geometry::kBoardEnd;
-using numino::geometry::kBoardOrigin;
-using numino::geometry::kCellPitch;
+using numino::geometry::CellLeft;
+using numino::geometry::CellTop;
 using numino::geometry::kClientSize;
+
+// Qt 6.8 brought announcements, and the Orca of its Debian speaks a name
+// change of the cell it is on; before it, a cell told again is a new
+// object (BoardAccessible::Announce).
+constexpr bool kRenewsCells = QT_VERSION < QT_VERSION_CHECK(6, 8, 0);
+
+// The board's row or column (1..9) of a child index.
+std::int16_t RowOf(int index) {
+  return static_cast<std::int16_t>(index / BoardAccessible::kSide + 1);
+}
+std::int16_t ColOf(int index) {
+  return static_cast<std::int16_t>(index % BoardAccessible::kSide + 1);
+}
+
+QString Describe(int index, const numino::CellView& view) {
+  return QString::fromStdString(numino::DescribeCell(RowOf(index), ColOf(index), view));
+}
 
 // One cell of the board. It has no object: it reads everything through the
 // table, which outlives it.
@@ -66,12 +82,6 @@ class BoardCellAccessible : public QAccessibleInterface, public QAccessibleTable
   int index_;
 };
 
-// The 0-based row or column under a logical board pixel; -1 off the grid.
-int LineAt(double p) {
-  if (p < kBoardOrigin || p >= kBoardEnd) return -1;
-  return static_cast<int>(std::floor((p - kBoardOrigin) / kCellPitch));
-}
-
 SchemaOfBoard schemaOfBoard = nullptr;  // set once, at start-up
 
 QAccessibleInterface* BoardFactory(const QString& /*className*/, QObject* object) {
@@ -89,7 +99,8 @@ BoardAccessible::BoardAccessible(QWidget* board, const numino::NuminoSchema& sch
     : QAccessibleWidget(board, QAccessible::Table), schema_(schema) {
   for (int i = 0; i < kCells; ++i) {
     cellIds_[i] = QAccessible::registerAccessibleInterface(new BoardCellAccessible(this, i));
-    told_[i] = CellName(i);
+    toldViews_[i] = ViewOf(i);
+    told_[i] = Describe(i, toldViews_[i]);
   }
   toldCurrent_ = CurrentIndex();
 }
@@ -105,22 +116,24 @@ int BoardAccessible::CurrentIndex() const {
   return (row - 1) * kSide + (col - 1);
 }
 
+numino::CellView BoardAccessible::ViewOf(int index) const {
+  return schema_.ViewOf(RowOf(index), ColOf(index));
+}
+
 QString BoardAccessible::CellName(int index) const {
   if (index < 0 || index >= kCells) return {};
-  const auto row = static_cast<std::int16_t>(index / kSide + 1);
-  const auto col = static_cast<std::int16_t>(index % kSide + 1);
-  return QString::fromStdString(numino::DescribeCell(row, col, schema_.ViewOf(row, col)));
+  return Describe(index, ViewOf(index));
 }
 
 // From grid line to grid line, in screen pixels. The widget may be drawn
 // larger than the board's own pixels, so the layout is scaled to its width.
 QRect BoardAccessible::CellRect(int index) const {
   const QWidget* board = widget();
-  const double scale = board->width() / static_cast<double>(kClientSize);
-  const int left = kBoardOrigin + (index % kSide) * kCellPitch;
-  const int top = kBoardOrigin + (index / kSide) * kCellPitch;
-  const QPoint topLeft(qRound(left * scale), qRound(top * scale));
-  const QPoint past(qRound((left + kCellPitch) * scale), qRound((top + kCellPitch) * scale));
+  const double zoom = board->width() / static_cast<double>(kClientSize);
+  const int row = RowOf(index);
+  const int col = ColOf(index);
+  const QPoint topLeft(qRound(CellLeft(col) * zoom), qRound(CellTop(row) * zoom));
+  const QPoint past(qRound(CellLeft(col + 1) * zoom), qRound(CellTop(row + 1) * zoom));
   return QRect(board->mapToGlobal(topLeft), board->mapToGlobal(past - QPoint(1, 1)));
 }
 
@@ -143,12 +156,12 @@ int BoardAccessible::indexOfChild(const QAccessibleInterface* child) const {
 
 QAccessibleInterface* BoardAccessible::childAt(int x, int y) const {
   const QWidget* board = widget();
-  const double scale = board->width() / static_cast<double>(kClientSize);
+  const double zoom = board->width() / static_cast<double>(kClientSize);
   const QPoint local = board->mapFromGlobal(QPoint(x, y));
-  const int row = LineAt(local.y() / scale);
-  const int col = LineAt(local.x() / scale);
-  if (row < 0 || col < 0) return nullptr;
-  return child(row * kSide + col);
+  const int row = schema_.MapY(numino::zoom::BoardPixel(local.y(), zoom));
+  const int col = schema_.MapX(numino::zoom::BoardPixel(local.x(), zoom));
+  if (row == 0 || col == 0) return nullptr;
+  return child((row - 1) * kSide + (col - 1));
 }
 
 QAccessibleInterface* BoardAccessible::focusChild() const {
@@ -167,9 +180,15 @@ QAccessibleInterface* BoardAccessible::cellAt(int row, int column) const {
   return child(row * kSide + column);
 }
 
-void BoardAccessible::Renew(int index) {
-  QAccessible::deleteAccessibleInterface(cellIds_[index]);
+// The new interface is registered while the old one still holds its id,
+// so that no Qt version can hand that id back: a screen reader would take
+// the cell for the object it is on, and say nothing.
+void BoardAccessible::Renew(int index, EventSink send) {
+  const QAccessible::Id old = cellIds_[index];
   cellIds_[index] = QAccessible::registerAccessibleInterface(new BoardCellAccessible(this, index));
+  QAccessibleEvent gone(QAccessible::accessibleInterface(old), QAccessible::ObjectDestroyed);
+  send(&gone);
+  QAccessible::deleteAccessibleInterface(old);
 }
 
 // As Qt's own item views do: the focus moves within the board only while
@@ -178,25 +197,37 @@ void BoardAccessible::Renew(int index) {
 void BoardAccessible::Announce(EventSink send, bool retell) {
   const int current = CurrentIndex();
   const bool focused = current >= 0 && widget()->hasFocus();
-  retell = retell || focusUntold_;
   bool changed = false;
   for (int i = 0; i < kCells; ++i) {
-    QString name = CellName(i);
+    const numino::CellView view = ViewOf(i);
+    if (view == toldViews_[i]) continue;
+    toldViews_[i] = view;
+    QString name = Describe(i, view);
     if (name == told_[i]) continue;
     told_[i] = std::move(name);
     if (focused && i == current) {
       changed = true;
-      continue;
+      if (kRenewsCells) continue;
     }
     QAccessibleEvent event(child(i), QAccessible::NameChanged);
     send(&event);
   }
   const bool moved = current != toldCurrent_;
   toldCurrent_ = current;
-  if (!focused || !(moved || changed || retell)) return;
-  // A cell the focus moves to is new to the screen reader already.
-  if (!moved) Renew(current);
+  const bool cameIn = focusUntold_;
+  if (!focused || !(moved || changed || retell || cameIn)) return;
   focusUntold_ = false;
+  if (!kRenewsCells && !moved && !cameIn) {
+    // On the cell already: a changed name has been told by its change.
+    if (changed) return;
+#if QT_VERSION >= QT_VERSION_CHECK(6, 8, 0)
+    QAccessibleAnnouncementEvent again(child(current), told_[current]);
+    send(&again);
+#endif
+    return;
+  }
+  // A cell the focus moves to is new to the screen reader already.
+  if (kRenewsCells && !moved) Renew(current, send);
   QAccessibleEvent event(widget(), QAccessible::Focus);
   event.setChild(current);
   send(&event);
@@ -217,10 +248,17 @@ void AnnounceBoardChanges(QWidget& board, bool retell) {
 // Qt sends its own focus event, for the table, after the widget's focus-in
 // handler has run; the cell's must come after it. An input that tells the
 // cell first, as a paste after its question, leaves nothing to tell.
+//
+// A menu command that opens a dialog gives the board the focus back as the
+// menu closes, just before the dialog takes it: by the time the cell would
+// be told, the dialog is up, and the cell waits until the board has the
+// focus again.
 void AnnounceBoardFocus(QWidget& board) {
   if (!QAccessible::isActive()) return;
   BoardAccessible* table = TableOf(board);
   if (table == nullptr) return;
   table->FocusCameIn();
-  QTimer::singleShot(0, &board, [&board] { AnnounceBoardChanges(board); });
+  QTimer::singleShot(0, &board, [&board] {
+    if (QApplication::activeModalWidget() == nullptr) AnnounceBoardChanges(board);
+  });
 }

@@ -5,6 +5,8 @@
 
 #include <array>
 
+#include "display/CellView.h"
+
 namespace numino {
 class NuminoSchema;
 }
@@ -15,10 +17,10 @@ class NuminoSchema;
 // here, as Qt counts them; child index = row * 9 + column.
 //
 // The cells have no objects of their own. Their interfaces are made with
-// the table and registered with Qt, which hands them out by id; only the
-// current cell's is made anew, when it has to be told again (Announce). The
-// table deletes them when Qt deletes it, with the widget. The schema is
-// the one the widget shows, and outlives the widget.
+// the table and registered with Qt, which hands them out by id; with Qt
+// before 6.8 the current cell's is made anew when it has to be told again
+// (Announce). The table deletes them when Qt deletes it, with the widget.
+// The schema is the one the widget shows, and outlives the widget.
 class BoardAccessible : public QAccessibleWidget, public QAccessibleTableInterface {
  public:
   static constexpr int kSide = 9;
@@ -28,17 +30,24 @@ class BoardAccessible : public QAccessibleWidget, public QAccessibleTableInterfa
   ~BoardAccessible() override;
 
   // Tells what changed since the last call, or since the table was made: a
-  // name change for each cell whose name differs from the one last told,
-  // and, while the board has the keyboard focus, a focus event for the
-  // current cell instead of its name change: when it moved, when its name
-  // changed, when retell asks for it again (an arrow key against the edge)
-  // or when the board took the focus since (FocusCameIn). The events go to
-  // send: Qt's bridge, or a test.
+  // name change for each cell whose name differs from the one last told
+  // (only cells whose view changed are described again), and, while the
+  // board has the keyboard focus, the current cell: when it moved, when its
+  // name changed, when retell asks for it again (an arrow key against the
+  // edge) or when the board took the focus since (FocusCameIn). The events
+  // go to send: Qt's bridge, or a test.
   //
-  // Screen readers speak a cell when the focus moves to it, but Orca drops
-  // name changes of table cells and ignores a focus event for the object it
-  // is on. So a current cell told where it stands is told as a new object:
-  // its interface is replaced by a fresh one, with a new id, first.
+  // Screen readers speak a cell when the focus moves to it. A current cell
+  // told where it stands is told as Orca of each Debian release hears it:
+  //  - Qt 6.8 and Orca 48 (Debian 13): Orca speaks a name change of the
+  //    cell it is on, so the current cell's name change is sent like any
+  //    other; a cell told again unchanged goes as an announcement of its
+  //    name. Objects are never replaced.
+  //  - Qt 6.4 and Orca 43 (Debian 12): Orca drops name changes of table
+  //    cells, Qt has no announcements, and Orca ignores a focus event for
+  //    the object it is on. So the cell gets a fresh interface with a new
+  //    id (Renew), which Orca takes for another object, and the focus moves
+  //    to it; clients holding the old one are told it is gone.
   using EventSink = void (*)(QAccessibleEvent*);
   void Announce(EventSink send = &QAccessible::updateAccessibility, bool retell = false);
   // The board took the keyboard focus: the next announcement made with the
@@ -87,12 +96,15 @@ class BoardAccessible : public QAccessibleWidget, public QAccessibleTableInterfa
  private:
   // The child index of the current cell; -1 without one.
   int CurrentIndex() const;
-  // Gives the cell a new interface, and so a new id; the old one is deleted.
-  void Renew(int index);
+  numino::CellView ViewOf(int index) const;
+  // Gives the cell a new interface with an id unused until then, tells
+  // clients that the old one is gone (through send) and deletes it.
+  void Renew(int index, EventSink send);
 
   const numino::NuminoSchema& schema_;
   std::array<QAccessible::Id, kCells> cellIds_{};
-  std::array<QString, kCells> told_;  // the names as last told
+  std::array<numino::CellView, kCells> toldViews_{};  // the views the names were made from
+  std::array<QString, kCells> told_;                  // the names as last told
   int toldCurrent_ = -1;
   bool focusUntold_ = false;
 };

@@ -110,7 +110,8 @@ bool BoardWidget::Fits(qreal zoom) const {
 }
 
 QPoint BoardWidget::BoardPoint(QPointF position, qreal zoom) {
-  return QPoint(qFloor((position.x() + 0.5) / zoom), qFloor((position.y() + 0.5) / zoom));
+  return QPoint(numino::zoom::BoardPixel(position.x(), zoom),
+                numino::zoom::BoardPixel(position.y(), zoom));
 }
 
 void BoardWidget::StepZoom(int direction) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cmath>
 #include <functional>
 
 // The sizes the board can be shown at, as multiples of its own pixels:
@@ -17,5 +18,11 @@ double Next(double current, int direction);
 // that fits, or 1 when none does or the value is no zoom at all (below 1,
 // not a number).
 double Remembered(double value, const std::function<bool(double)>& fits);
+
+// The board's own pixel under a position on the board shown at `zoom`,
+// along one axis: the middle of the screen pixel, divided by the zoom.
+inline int BoardPixel(double position, double zoom) {
+  return static_cast<int>(std::floor((position + 0.5) / zoom));
+}
 
 }  // namespace numino::zoom

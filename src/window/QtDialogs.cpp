@@ -104,13 +104,34 @@ QString EscapeWindowTitle(const QString& title) {
   return escaped.replace(QStringLiteral("[*]"), QStringLiteral("[*][*]"));
 }
 
+QtDialogs::~QtDialogs() {
+  for (const QPointer<QDialog>& dialog : kept_) delete dialog.data();
+}
+
+// One still open (a box over a file dialog) stays.
+template <class Dialog>
+Dialog& QtDialogs::Keep(Dialog* dialog) {
+  std::erase_if(kept_, [](const QPointer<QDialog>& kept) {
+    if (kept && kept->isVisible()) return false;
+    delete kept.data();
+    return true;
+  });
+  kept_.emplace_back(dialog);
+  return *dialog;
+}
+
 MessageAnswer QtDialogs::MessageBox(std::string_view text, std::string_view title,
                                     MessageStyle style) {
   const BoxSetup setup = SetupOf(style);
-  QMessageBox box(owner_);
+  QMessageBox& box = Keep(new QMessageBox(owner_));
   box.setWindowTitle(EscapeWindowTitle(FromUtf8(title)));
   // Plain text, so that a file name holding "<" is not taken for markup.
   box.setTextFormat(Qt::PlainText);
+  // Not selectable, before the text is set: Qt 6.8 reports the text of a
+  // selectable label to screen readers as edits of a label that has no
+  // text to edit, and warns on the error stream each time. Screen readers
+  // read the box's text all the same.
+  box.setTextInteractionFlags(Qt::NoTextInteraction);
   const int widestRun = static_cast<int>(box.screen()->availableGeometry().width() * kWidestRun);
   box.setText(BreakLongRuns(FromUtf8(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")),
                             QFontMetrics(box.font()), widestRun));
@@ -140,7 +161,8 @@ std::optional<std::string> QtDialogs::RunFileDialog(const numino::FileDialogRequ
   if (!filter.endsWith(QLatin1Char('(') + pattern + QLatin1Char(')'))) {
     filter += QStringLiteral(" (") + pattern + QLatin1Char(')');
   }
-  QFileDialog dialog(owner_, FromUtf8(request.title), FromUtf8(request.initialFolder), filter);
+  QFileDialog& dialog = Keep(
+      new QFileDialog(owner_, FromUtf8(request.title), FromUtf8(request.initialFolder), filter));
   dialog.setOption(QFileDialog::DontUseNativeDialog);
   dialog.setDefaultSuffix(FromUtf8(request.defaultExtension));
   dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);

@@ -78,6 +78,10 @@ focus_events = []
 listener = Atspi.EventListener.new(
     lambda event: focus_events.append(event.source.get_name()) if event.detail1 else None)
 listener.register("object:state-changed:focused")
+# Told when a cell is replaced: the objects the table says are gone.
+gone = []
+removals = Atspi.EventListener.new(lambda event: gone.append(event.any_data))
+removals.register("object:children-changed:remove")
 
 app = until(30, 'the application "Numino" on the accessibility bus', application)
 table = until(30, "the board's table", lambda: find_table(app))
@@ -102,9 +106,25 @@ if cell(table, 4, 6).get_role() != Atspi.Role.TABLE_CELL:
     fail("a cell's role is %s" % cell(table, 4, 6).get_role())
 if not focused(table, 0, 0):
     fail("the current cell (1, 1) is not focused")
+# Qt 6.8 gives each cell its row and column (AT-SPI TableCell); Qt 6.4 does
+# not, and a screen reader asks the table instead.
+qt = tuple(int(n) for n in app.get_toolkit_version().split(".")[:2])
+try:
+    position = Atspi.TableCell.get_position(cell(table, 4, 6))
+except GLib.Error:
+    position = None
+print("Qt", app.get_toolkit_version(), "cell (4, 6) position:", position)
+if qt >= (6, 8) and tuple(position or ())[-2:] != (4, 6):
+    fail("cell (4, 6) gives its position as %s" % (position,))
 
+held = cell(table, 0, 0)
 keys("7")
 until(15, "cell (1, 1) to read 7", lambda: name(table, 0, 0) == "Riga 1, colonna 1: 7")
+# A client holding the cell from before reads the new name from it, or was
+# told that it is gone, where the cell was replaced to be told again.
+until(15, "the cell held from before to read 7 or be gone",
+      lambda: held in gone or held.get_name() == "Riga 1, colonna 1: 7")
+print("the cell held from before:", "gone" if held in gone else "renamed")
 after = {
     (0, 8): "Riga 1, colonna 9: vuota, possibili 1 2 3 4 5 6 8 9",
     (2, 2): "Riga 3, colonna 3: vuota, possibili 1 2 3 4 5 6 8 9",
@@ -130,3 +150,4 @@ until(15, "the hand exclusion to be read",
       "Riga 1, colonna 2: vuota, possibili 1 2 3 5 6 8 9, esclusi a mano 4")
 print("after Ctrl+4:", name(table, 0, 1))
 listener.deregister("object:state-changed:focused")
+removals.deregister("object:children-changed:remove")

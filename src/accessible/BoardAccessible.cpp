@@ -207,9 +207,15 @@ void BoardAccessible::Announce(EventSink send, bool retell) {
     told_[i] = std::move(name);
     if (focused && i == current) {
       changed = true;
-      if (kRenewsCells) continue;
+      continue;
     }
     QAccessibleEvent event(child(i), QAccessible::NameChanged);
+    send(&event);
+  }
+  // With Qt 6.8 the current cell's own change goes out too, after the
+  // others': Orca speaks it where the focus stays on the cell.
+  if (changed && !kRenewsCells) {
+    QAccessibleEvent event(child(current), QAccessible::NameChanged);
     send(&event);
   }
   const bool moved = current != toldCurrent_;
@@ -218,9 +224,9 @@ void BoardAccessible::Announce(EventSink send, bool retell) {
   if (!focused || !(moved || changed || retell || cameIn)) return;
   focusUntold_ = false;
   if (!kRenewsCells && !moved && !cameIn) {
+#if QT_VERSION >= QT_VERSION_CHECK(6, 8, 0)
     // On the cell already: a changed name has been told by its change.
     if (changed) return;
-#if QT_VERSION >= QT_VERSION_CHECK(6, 8, 0)
     QAccessibleAnnouncementEvent again(child(current), told_[current]);
     send(&again);
 #endif

@@ -42,6 +42,9 @@ void RecordEvent(QAccessibleEvent* event) {
   }
 }
 
+// Before Qt 6.8 a current cell told again is a new object.
+constexpr bool kRenews = QT_VERSION < QT_VERSION_CHECK(6, 8, 0);
+
 class BoardAccessibleTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -90,7 +93,6 @@ TEST_F(BoardAccessibleTest, IsATableOfNamedCells) {
 // 6.8 always by a focus event, as an object the reader is not on, and the
 // object it replaces is said to be gone.
 TEST_F(BoardAccessibleTest, TellsTheCurrentCellOnce) {
-  constexpr bool kRenews = QT_VERSION < QT_VERSION_CHECK(6, 8, 0);
   BoardWidget& board = window.Board();
   const auto key = [&board](Qt::Key k) { return [&board, k] { QTest::keyClick(&board, k); }; };
   const char* const kEmpty = "Riga 1, colonna 2: vuota, possibili 1 2 3 4 5 6 8 9";
@@ -146,7 +148,9 @@ TEST_F(BoardAccessibleTest, WhatWasNotToldIsToldAtOnce) {
   QTest::keyClick(&window.Board(), Qt::Key_Down);
   EXPECT_TRUE(events.empty());
   table->Announce(RecordEvent);
-  ASSERT_EQ(events.size(), 20u + 1u) << "(2, 1) among the peers is told by its focus";
+  // (2, 1) among the peers is told by its focus, with Qt 6.8 after its
+  // name change.
+  ASSERT_EQ(events.size(), (kRenews ? 20u : 21u) + 1u);
   EXPECT_EQ(events.back(), "focus Riga 2, colonna 1: vuota, possibili 1 2 3 4 5 6 8 9");
   events.clear();
   table->Announce(RecordEvent);

@@ -10,7 +10,7 @@
 #include <variant>
 
 #include "FuzzSupport.h"
-#include "document/RecoveryFormat.h"
+#include "recovery/RecoveryFormat.h"
 #include "model/NuminoSchema.h"
 #include "support/FakePlatform.h"
 

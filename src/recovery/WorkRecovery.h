@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "document/RecoveryFormat.h"
+#include "recovery/RecoveryFormat.h"
 #include "model/NuminoSchema.h"
 #include "recovery/RecoveryFile.h"
 #include "recovery/Timer.h"

@@ -10,6 +10,7 @@
 
 #include <ctime>
 
+#include "document/NmoFormat.h"
 #include "support/Disk.h"
 #include "support/FakePlatform.h"
 
@@ -35,13 +36,13 @@ TEST(RecoveryFile, DamagedFilesAreSetAsideAndOnlyTheNewestIsTaken) {
   Put(folder.Path("a.recovery"), Format(WorkOf(newer)));
   Put(folder.Path("b.recovery"), Format(WorkOf(older)));
   Put(folder.Path("c.recovery"), "numino-recovery 2\n");
-  // Writes cut short: by a crash, and by a program still running.
-  const std::string dead = ".numino-" + std::to_string(numino::testing::DeadProcess()) + "-0";
-  const std::string running = ".numino-" + std::to_string(::getppid()) + "-0";
+  // Writes cut short: by a crash, and by a program still writing.
+  const std::string dead = ".numino-deadwrite000";
+  const std::string running = ".numino-livewrite000";
   Put(folder.Path(dead), "half");
   Put(folder.Path(running), "half");
-  numino::testing::MakeOld(folder.Path(dead), 3600);
-  numino::testing::MakeOld(folder.Path(running), 3600);
+  const Descriptor writing(::open(folder.Path(running).c_str(), O_RDONLY | O_CLOEXEC));
+  ASSERT_TRUE(LockNow(writing.Get()));
   Put(folder.Path("notes.txt"), "not ours to touch");
   SetTime(folder.Path("a.recovery"), 2000000000);
   SetTime(folder.Path("b.recovery"), 1000000000);
@@ -111,6 +112,62 @@ TEST(RecoveryFile, OnlyAFolderOfTheUsersOwnIsUsed) {
     ASSERT_EQ(::lstat(numino.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 07777, 0700u);
     EXPECT_EQ(numino::testing::Get(file.Path()), "lavoro");
+  }
+}
+
+}  // namespace
+
+namespace {
+
+// A clean close never reads as a crash: a recovery file that cannot be
+// deleted is emptied, and one whose work its document holds is never
+// offered; both go at the next start that can delete them.
+TEST(RecoveryFile, WhatAStartMustNotOfferIsDeletedOnceItCanBe) {
+  using Step = DurableOutcome::Step;
+  struct Row {
+    const char* what;
+    std::vector<Step> failing;  // with EPERM, in Remove
+    bool saved;                 // the document holds the work: no Remove at all
+    const char* reason;         // Remove's
+    bool offered;
+  };
+  const Row rows[] = {
+      {"deleted", {}, false, "", false},
+      {"not deletable: emptied", {Step::Unlink}, false, "", false},
+      {"the folder not synced: emptied", {Step::SyncFolder}, false, "", false},
+      // Emptied all the same, but not confirmed: told.
+      {"neither deleted nor surely emptied", {Step::Unlink, Step::Sync}, false, "permesso negato",
+       false},
+      {"saved, then the program killed", {}, true, "", false},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.what);
+    const TemporaryFolder folder;
+    const std::string document = folder.Path("partita.nmo");
+    numino::testing::FakePlatform platform;
+    numino::NuminoSchema schema(platform);
+    schema.SetBuffer(1, 1, 4, false);
+    schema.fileName = document;
+    Put(document, numino::nmo::Format(schema.cellValues));
+    numino::testing::BreakingWrites calls;
+    calls.failWith = EPERM;
+    {
+      RecoveryFile file(folder.Path("numino"), calls);
+      ASSERT_EQ(file.Write(numino::recovery::Format(numino::recovery::WorkOf(schema))), std::nullopt);
+      calls.before = [&](Step step) {
+        for (const Step failing : r.failing) {
+          if (step == failing) calls.failAt = step;
+        }
+      };
+      if (!r.saved) {
+        EXPECT_EQ(file.Remove().value_or(""), r.reason);
+      }
+      calls.before = nullptr;
+      calls.failAt.reset();
+    }
+    RecoveryFile next(folder.Path("numino"));
+    EXPECT_EQ(next.TakeOrphan().has_value(), r.offered);
+    EXPECT_EQ(Entries(folder.Path("numino")).size(), r.offered ? 1u : 0u);
   }
 }
 

@@ -309,18 +309,14 @@ const LeftoverRow kLeftoverRows[] = {
     {"UnheldRemoved", ".numino-0123456789az", Leftover::Unheld, 0, true},
     {"HeldKept", ".numino-0123456789az", Leftover::Held, 3600, false},
     {"OlderFormOfThisProcessRemoved", ".numino-PID-0", Leftover::Unheld, 3600, true},
-    {"OlderFormsLastNameRemoved", ".numino-1-99", Leftover::Unheld, 3600, true},
     {"OlderFormOfThisMinuteKept", ".numino-1-0", Leftover::Unheld, 0, false},
-    {"OlderFormHeldKept", ".numino-1-0", Leftover::Held, 3600, false},
     {"SecondNameOfAFileKept", ".numino-0123456789az", Leftover::SecondName, 3600, false},
     {"FolderKept", ".numino-0123456789az", Leftover::Folder, 0, false},
     {"SymbolicLinkKept", ".numino-0123456789az", Leftover::Link, 0, false},
     {"NameWithAnExtensionKept", ".numino-0123456789az.nmo", Leftover::Unheld, 3600, false},
-    {"NameTooShortKept", ".numino-0123456789a", Leftover::Unheld, 3600, false},
     {"CapitalsKept", ".numino-0123456789AZ", Leftover::Unheld, 3600, false},
     {"NameNotHiddenKept", "numino-0123456789az", Leftover::Unheld, 3600, false},
     {"OlderFormBeyondTheLastAttemptKept", ".numino-1-100", Leftover::Unheld, 3600, false},
-    {"OlderFormWithALeadingZeroKept", ".numino-01-0", Leftover::Unheld, 3600, false},
 };
 
 INSTANTIATE_TEST_SUITE_P(Rows, LeftoversOfEarlierSaves, ::testing::ValuesIn(kLeftoverRows),

@@ -35,9 +35,6 @@ std::string Get(const std::string& path);
 // The names in a folder, hidden ones too, sorted; without "." and "..".
 std::vector<std::string> Entries(const std::string& folder);
 
-// The number of a process that has ended: no write of its can still be
-// running.
-pid_t DeadProcess();
 // Sets a file's times to `age` seconds ago.
 void MakeOld(const std::string& path, int age);
 

@@ -13,11 +13,11 @@
 
 #include "app/Application.h"
 #include "app/CommandLine.h"
+#include "app/QtTimer.h"
 #include "app/StopSignals.h"
 #include "files/FileAccess.h"
 #include "recovery/RecoveryFile.h"
 #include "window/QtDialogs.h"
-#include "app/QtTimer.h"
 #include "window/frmNumino.h"
 
 namespace {
@@ -39,9 +39,9 @@ int main(int argc, char** argv) {
   QGuiApplication::setHighDpiScaleFactorRoundingPolicy(Qt::HighDpiScaleFactorRoundingPolicy::Round);
   // What follows "--" is the program's alone: Qt would take "-reverse"
   // there for one of its own options.
-  const int ours = static_cast<int>(std::find_if(argv + 1, argv + argc,
-                                                 [](const char* a) { return std::strcmp(a, "--") == 0; }) -
-                                    argv);
+  const int ours = static_cast<int>(
+      std::find_if(argv + 1, argv + argc, [](const char* a) { return std::strcmp(a, "--") == 0; }) -
+      argv);
   int qtArgc = ours;
   std::vector<char*> qtArgv(argv, argv + ours);
   qtArgv.push_back(nullptr);

@@ -315,9 +315,9 @@ std::optional<numino::FileStamp> FileAccess::ThroughTemporary(const std::string&
   if (unequal) return std::nullopt;
   // The folder takes no new file, or its file system exchanges no names,
   // but the old file may still be written.
-  if (old && ((*written.failed == Step::Create &&
-               (written.error == EACCES || written.error == EPERM)) ||
-              (*written.failed == Step::Rename && written.error == EINVAL))) {
+  if (old &&
+      ((*written.failed == Step::Create && (written.error == EACCES || written.error == EPERM)) ||
+       (*written.failed == Step::Rename && written.error == EINVAL))) {
     return std::nullopt;
   }
   if (written.Replaced()) {

@@ -57,7 +57,8 @@ bool HeldByItsDocument(const numino::recovery::Work& work) {
   if (!work.modified) return true;
   if (work.fileName.empty()) return false;
   try {
-    const numino::FileStart start = FileAccess().ReadFileStart(work.fileName, numino::nmo::kReadLimit);
+    const numino::FileStart start =
+        FileAccess().ReadFileStart(work.fileName, numino::nmo::kReadLimit);
     const auto parsed = numino::nmo::Parse(start.bytes, start.wholeFile);
     const auto* cells = std::get_if<numino::NuminoSchema::Grid>(&parsed);
     return cells && *cells == work.cells;
@@ -199,7 +200,9 @@ std::optional<std::string> RecoveryFile::Remove() {
   const Descriptor file = std::move(file_);
   const bool emptied = ::ftruncate(file.Get(), 0) == 0 && calls_.Sync(file.Get()) == 0;
   auto opened = OpenFolder(false);
-  if (auto* why = std::get_if<std::string>(&opened)) return emptied ? std::nullopt : std::optional(*why);
+  if (auto* why = std::get_if<std::string>(&opened)) {
+    return emptied ? std::nullopt : std::optional(*why);
+  }
   const int folder = std::get<Descriptor>(opened).Get();
   if (StillNamed(folder, name_, file.Get()) && calls_.Unlink(folder, name_.c_str()) != 0) {
     return emptied ? std::nullopt : std::optional(FileErrorReason(errno));

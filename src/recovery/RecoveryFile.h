@@ -5,8 +5,8 @@
 #include <string_view>
 #include <variant>
 
-#include "recovery/RecoveryFormat.h"
 #include "files/DurableWrite.h"
+#include "recovery/RecoveryFormat.h"
 
 // The recovery files on disk, one per running program, in a folder of the
 // user's own: owned by the user, writable by nobody else (a looser mode is

@@ -239,8 +239,8 @@ std::string Format(const Work& work) {
             std::to_string(s->size) + ' ' + std::to_string(s->modifiedSeconds) + ' ' +
             std::to_string(s->modifiedNanoseconds);
     if (s->changed) {
-      text += ' ' + std::to_string(s->changed->seconds) + ' ' +
-              std::to_string(s->changed->nanoseconds);
+      text +=
+          ' ' + std::to_string(s->changed->seconds) + ' ' + std::to_string(s->changed->nanoseconds);
     }
     text += '\n';
   } else {

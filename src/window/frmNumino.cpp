@@ -29,8 +29,8 @@
 #include "display/Zoom.h"
 #include "document/DocumentTexts.h"
 #include "document/PastedGrid.h"
-#include "recovery/RecoveryFormat.h"
 #include "input/InputCodes.h"
+#include "recovery/RecoveryFormat.h"
 #include "recovery/WorkRecovery.h"
 #include "window/QtDialogs.h"
 #include "window/WindowTexts.h"
@@ -46,8 +46,7 @@ namespace {
 // path decoded byte for byte. QUrl::toLocalFile would decode it as UTF-8,
 // and a name in another encoding would name another file.
 std::string LocalFileBytes(const QUrl& url) {
-  const QByteArray path =
-      QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
+  const QByteArray path = QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
   const QString host = url.host();
   if (host.isEmpty() || host.compare(QLatin1String("localhost"), Qt::CaseInsensitive) == 0) {
     return path.toStdString();
@@ -446,9 +445,8 @@ void frmNumino::KeepWorkAtExit() {
   recovery_->Settle();
   recovery_->Freeze();
   const auto& fault = recovery_->LastFault();
-  const std::string line =
-      fault ? texts::RecoveryFaultLine(fault->folder, fault->reason)
-            : texts::DisplayLostLine(recovery_->File().Folder());
+  const std::string line = fault ? texts::RecoveryFaultLine(fault->folder, fault->reason)
+                                 : texts::DisplayLostLine(recovery_->File().Folder());
   std::fprintf(stderr, "%s\n", line.c_str());
 }
 

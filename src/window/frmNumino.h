@@ -149,5 +149,5 @@ class frmNumino : public QMainWindow {
   };
   SessionEnd sessionEnd_ = SessionEnd::None;
   bool sessionQuit_ = false;  // the application is told to quit: the session ends
-  bool ending_ = false;  // a stop signal or the session's end: no box any more
+  bool ending_ = false;       // a stop signal or the session's end: no box any more
 };

@@ -13,8 +13,8 @@
 #include <unistd.h>
 
 #include <functional>
-#include <utility>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "files/FileReasons.h"
@@ -57,6 +57,14 @@ TEST(FileAccess, WriteThenReadBack) {
     EXPECT_TRUE(start.wholeFile);
   }
   EXPECT_EQ(Get(dir.Path("\xEF\xBF\xBDt\xEF\xBF\xBD.nmo")), "altro");
+  // Changed in place by a program that then sets the time back: the
+  // inode's change time tells.
+  const numino::FileStamp before = *files.StampOf(dir.Path("pippo.nmo"));
+  const struct timespec times[2] = {{before.modifiedSeconds, before.modifiedNanoseconds},
+                                    {before.modifiedSeconds, before.modifiedNanoseconds}};
+  Put(dir.Path("pippo.nmo"), "67\r\n");
+  ASSERT_EQ(utimensat(AT_FDCWD, dir.Path("pippo.nmo").c_str(), times, 0), 0);
+  EXPECT_FALSE(files.StampOf(dir.Path("pippo.nmo"))->SameAs(before));
 }
 
 TEST(FileAccess, ReadsAtMostTheLimit) {

@@ -149,7 +149,8 @@ TEST(RecoveryFile, WhatAStartMustNotOfferIsDeletedOnceItCanBe) {
     calls.failWith = EPERM;
     {
       RecoveryFile file(folder.Path("numino"), calls);
-      ASSERT_EQ(file.Write(numino::recovery::Format(numino::recovery::WorkOf(schema))), std::nullopt);
+      ASSERT_EQ(file.Write(numino::recovery::Format(numino::recovery::WorkOf(schema))),
+                std::nullopt);
       calls.before = [&](Step step) {
         if (std::find(r.failing.begin(), r.failing.end(), step) != r.failing.end()) {
           calls.failAt = step;

@@ -15,8 +15,8 @@
 #include <string>
 #include <variant>
 
-#include "recovery/RecoveryFormat.h"
 #include "recovery/RecoveryFile.h"
+#include "recovery/RecoveryFormat.h"
 #include "recovery/WorkRecovery.h"
 #include "support/FakePlatform.h"
 #include "support/ManualTimer.h"

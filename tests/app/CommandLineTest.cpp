@@ -26,10 +26,8 @@ TEST(ParseCommandLine, OpensAtMostOneFileAndRefusesTheRest) {
        {"a.nmo", "-x=1"}, 2, nullptr, "Numino: opzione sconosciuta: -x", ""},
       {"an empty name is no file", {""}, 2, nullptr, "Numino: il nome del file è vuoto.", ""},
       {"help, and no window", {"a.nmo", "--help"}, 0, nullptr, "", "Il documento .nmo da aprire"},
-      {"a name in Latin-1 is its bytes", {"\xE9t\xE9.nmo"}, -1, "/home/anna/lavoro/\xE9t\xE9.nmo", "",
-       ""},
-      {"after --, a name like an option", {"--", "-reverse"}, -1, "/home/anna/lavoro/-reverse", "",
-       ""},
+      {"Latin-1: its bytes", {"\xE9.nmo"}, -1, "/home/anna/lavoro/\xE9.nmo", "", ""},
+      {"after --, no option", {"--", "-reverse"}, -1, "/home/anna/lavoro/-reverse", "", ""},
   };
   // clang-format on
   for (const Row& row : rows) {

@@ -35,6 +35,7 @@ recovery_ms() {
 }
 kRecoveryDelayMs=$(recovery_ms kDelay)
 kRecoveryRetryMs=$(recovery_ms kRetry)
+# shellcheck disable=SC2034  # for the scripts that source this
 readonly kRecoveryDelayMs kRecoveryRetryMs
 seconds_of() { printf '%d.%03d' $(($1 / 1000)) $(($1 % 1000)); }
 # settle: long enough after the last change for the recovery file to hold it.
@@ -166,6 +167,7 @@ start_manager() {
   managers=$((managers + 1))
   sm_log=$tmp/manager-$managers.log
   local address=$tmp/manager-$managers.address
+  # shellcheck disable=SC2154  # set by the script that sources this
   "$manager" "$sm_log" "$1" >"$address" 2>"$tmp/manager-$managers.errors" &
   manager_pid=$!
   other_pids+=("$manager_pid")

@@ -270,7 +270,7 @@ enum class Leftover { Unheld, Held, SecondName, Folder, Link };
 
 struct LeftoverRow {
   const char* name;
-  const char* leftover;  // PID stands for this process's number
+  const char* leftover;
   Leftover what;
   int age;  // seconds
   bool removed;
@@ -283,11 +283,7 @@ class LeftoversOfEarlierSaves : public ::testing::TestWithParam<LeftoverRow> {};
 TEST_P(LeftoversOfEarlierSaves, OnlyTemporaryFilesNobodyHoldsAreRemoved) {
   const LeftoverRow& r = GetParam();
   const TemporaryFolder dir;
-  std::string name = r.leftover;
-  if (const auto pid = name.find("PID"); pid != std::string::npos) {
-    name.replace(pid, 3, std::to_string(getpid()));
-  }
-  const std::string path = dir.Path(name);
+  const std::string path = dir.Path(r.leftover);
   Descriptor holder;
   switch (r.what) {
     case Leftover::Folder:
@@ -316,7 +312,7 @@ TEST_P(LeftoversOfEarlierSaves, OnlyTemporaryFilesNobodyHoldsAreRemoved) {
 const LeftoverRow kLeftoverRows[] = {
     {"UnheldRemoved", ".numino-0123456789az", Leftover::Unheld, 0, true},
     {"HeldKept", ".numino-0123456789az", Leftover::Held, 3600, false},
-    {"OlderFormOfThisProcessRemoved", ".numino-PID-0", Leftover::Unheld, 3600, true},
+    {"OlderFormOfALiveProcessRemoved", ".numino-1-99", Leftover::Unheld, 3600, true},
     {"OlderFormOfThisMinuteKept", ".numino-1-0", Leftover::Unheld, 0, false},
     {"SecondNameOfAFileKept", ".numino-0123456789az", Leftover::SecondName, 3600, false},
     {"FolderKept", ".numino-0123456789az", Leftover::Folder, 0, false},
@@ -341,8 +337,7 @@ TEST(FileAccess, ANameSwappedBetweenAnyTwoStepsFailsTheSave) {
     for (const Step step : steps) {
       for (const bool toLink : {true, false}) {
         if (inPlace && step != Step::Open && step != Step::Write && step != Step::Sync) continue;
-        SCOPED_TRACE(std::string(inPlace ? "in place" : "through a temporary file") + ", step " +
-                     std::to_string(static_cast<int>(step)) + (toLink ? ", a link" : ", a file"));
+        SCOPED_TRACE(::testing::Message() << inPlace << static_cast<int>(step) << toLink);
         const TemporaryFolder dir;
         const std::string path = dir.Path("pippo.nmo");
         Put(path, kOld);

@@ -2,6 +2,7 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QFile>
 
 #include <cstdlib>
 
@@ -50,9 +51,31 @@ CommandLine Refuse(const QString& reason) {
   return result;
 }
 
+// The positional arguments as given: every one after "--", and before it
+// each that is no option. None of the options takes a value.
+std::vector<std::string> Positional(const std::vector<std::string>& arguments) {
+  std::vector<std::string> files;
+  bool optionsEnded = false;
+  for (std::size_t i = 1; i < arguments.size(); ++i) {
+    const std::string& argument = arguments[i];
+    if (!optionsEnded && argument == "--") {
+      optionsEnded = true;
+    } else if (optionsEnded || argument.empty() || argument[0] != '-' || argument == "-") {
+      files.push_back(argument);
+    }
+  }
+  return files;
+}
+
 }  // namespace
 
-CommandLine ParseCommandLine(const QStringList& arguments, const QDir& workingFolder) {
+CommandLine ParseCommandLine(const std::vector<std::string>& raw,
+                             const std::string& workingFolder) {
+  // Qt's parser sees them decoded, which is good enough for options.
+  QStringList arguments;
+  for (const std::string& argument : raw) {
+    arguments.append(QFile::decodeName(QByteArray::fromStdString(argument)));
+  }
   QCommandLineParser parser;
   const Options options = SetUp(parser);
   if (!parser.parse(arguments)) {
@@ -81,11 +104,11 @@ CommandLine ParseCommandLine(const QStringList& arguments, const QDir& workingFo
     return result;
   }
 
-  const QStringList files = parser.positionalArguments();
+  const std::vector<std::string> files = Positional(raw);
   if (files.size() > 1) return Refuse(QString::fromUtf8(kTooManyFiles));
   if (files.size() == 1) {
-    if (files.first().isEmpty()) return Refuse(QString::fromUtf8(kEmptyName));
-    result.file = workingFolder.absoluteFilePath(files.first());
+    if (files.front().empty()) return Refuse(QString::fromUtf8(kEmptyName));
+    result.file = files.front()[0] == '/' ? files.front() : workingFolder + "/" + files.front();
   }
   return result;
 }

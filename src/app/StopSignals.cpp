@@ -8,6 +8,8 @@
 #include <array>
 #include <cerrno>
 #include <csignal>
+#include <cstdlib>
+#include <utility>
 
 namespace {
 
@@ -26,7 +28,27 @@ void OnSignal(int signalNumber) {
   errno = saved;
 }
 
+// What an exit under the event loop calls; empty outside it.
+std::function<void()>& AtExit() {
+  static std::function<void()> keep;
+  return keep;
+}
+
+void OnExit() {
+  if (std::function<void()> keep = std::exchange(AtExit(), nullptr)) keep();
+}
+
 }  // namespace
+
+// The handler is registered after the function it calls was made, so that
+// it runs before that is destroyed.
+KeepAtExit::KeepAtExit(std::function<void()> keep) {
+  AtExit() = std::move(keep);
+  static const bool registered = std::atexit(OnExit) == 0;
+  (void)registered;
+}
+
+KeepAtExit::~KeepAtExit() { AtExit() = nullptr; }
 
 StopSignals::StopSignals() {
   if (::pipe2(pipeEnds, O_CLOEXEC | O_NONBLOCK) != 0) {

@@ -2,6 +2,8 @@
 
 #include <QObject>
 
+#include <functional>
+
 class QSocketNotifier;
 
 // SIGTERM, SIGHUP and SIGINT, which end a session's programs where no
@@ -25,4 +27,17 @@ class StopSignals : public QObject {
   void Drain();
 
   QSocketNotifier* notifier_ = nullptr;
+};
+
+// While one lives, an exit() that ends the program from within the event
+// loop first calls `keep`: Qt's platform plugins exit so when the
+// connection to the display breaks (xcb: "The X11 connection broke"),
+// without any signal or event the program could act on. Returning from
+// main does not call it. Only one may exist at a time.
+class KeepAtExit {
+ public:
+  explicit KeepAtExit(std::function<void()> keep);
+  ~KeepAtExit();
+  KeepAtExit(const KeepAtExit&) = delete;
+  KeepAtExit& operator=(const KeepAtExit&) = delete;
 };

@@ -27,8 +27,10 @@ bool RefuseLongName(Platform platform, const std::string& name, const char* titl
 }  // namespace
 
 // Declining the overwrite question brings the dialog back, starting from the
-// name just chosen; only cancelling the dialog gives up.
-std::string NuminoSchema::AskSaveName() {
+// name just chosen; only cancelling the dialog gives up. What the name
+// leads to is looked at before the question, so that the file written is
+// the one the user agreed to write over.
+NuminoSchema::SaveTarget NuminoSchema::AskSaveName() {
   FileDialogRequest request;
   request.title = kSaveTitle;
   request.filterDescription = document::kFilterDescription;
@@ -39,50 +41,58 @@ std::string NuminoSchema::AskSaveName() {
     if (!chosen || chosen->empty()) return {};
     request.initialFile = *chosen;
     if (RefuseLongName(platform_, *chosen, kSaveTitle)) continue;
+    SaveTarget target{*chosen, platform_.files.StampOf(*chosen)};
     if (platform_.files.FileExists(*chosen) &&
         platform_.dialogs.MessageBox(document::OverwriteQuestion(*chosen), kSaveTitle,
                                      MessageStyle::YesNoQuestion) != MessageAnswer::Yes) {
       continue;
     }
-    return *chosen;
+    return target;
   }
 }
 
 // Writing under the document's own name must not silently undo what
 // another program did to the file since this document read or wrote it.
 // Without a stamp there is nothing to compare with, and no question.
-bool NuminoSchema::MayWriteOver() {
-  if (!fileStamp) return true;
-  const std::optional<FileStamp> now = platform_.files.StampOf(fileName);
-  if (now == fileStamp) return true;
-  const std::string question =
-      now ? document::ChangedElsewhereQuestion(fileName) : document::GoneQuestion(fileName);
-  return platform_.dialogs.MessageBox(question, kSaveTitle, MessageStyle::YesNoQuestion) ==
-         MessageAnswer::Yes;
+// Nothing when the user declines.
+std::optional<NuminoSchema::SaveTarget> NuminoSchema::MayWriteOver() {
+  SaveTarget target{fileName, platform_.files.StampOf(fileName)};
+  if (!fileStamp || (target.found && target.found->SameAs(*fileStamp))) return target;
+  const std::string question = target.found ? document::ChangedElsewhereQuestion(fileName)
+                                            : document::GoneQuestion(fileName);
+  if (platform_.dialogs.MessageBox(question, kSaveTitle, MessageStyle::YesNoQuestion) !=
+      MessageAnswer::Yes) {
+    return std::nullopt;
+  }
+  return target;
 }
 
 // The document takes a newly chosen name only once its file is written: a
 // failed write leaves the name, the title and the modified flag as they were.
-// "Salva con nome..." asks its own overwrite question and no other.
+// "Salva con nome..." asks its own overwrite question and no other. The
+// file written is the one found when the question was asked, or none: one
+// put in its place meanwhile fails the save.
 SaveOutcome NuminoSchema::Save(bool askName) {
-  std::string target = fileName;
+  SaveTarget target;
   if (askName || fileName.empty()) {
     target = AskSaveName();
-    if (target.empty()) return SaveOutcome::Cancelled;
-  } else if (!MayWriteOver()) {
+    if (target.path.empty()) return SaveOutcome::Cancelled;
+  } else if (auto own = MayWriteOver()) {
+    target = std::move(*own);
+  } else {
     return SaveOutcome::Cancelled;
   }
   FileStamp written;
   try {
     BusyPointer busy(platform_.dialogs);
-    written = platform_.files.WriteFile(target, nmo::Format(cellValues));
+    written = platform_.files.WriteFile(target.path, nmo::Format(cellValues), target.found);
   } catch (const FileError& error) {
     // The file holds this document now although the save failed: the next
     // "Salva" must not take the change for another program's.
-    if (error.UnconfirmedStamp() && target == fileName) fileStamp = error.UnconfirmedStamp();
+    if (error.UnconfirmedStamp() && target.path == fileName) fileStamp = error.UnconfirmedStamp();
     throw;
   }
-  fileName = std::move(target);
+  fileName = std::move(target.path);
   fileStamp = written;
   modifiedFlag = false;
   return SaveOutcome::Written;

@@ -1,12 +1,9 @@
 #include "files/FileAccess.h"
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <limits.h>
-#include <signal.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
-#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -173,6 +170,7 @@ numino::FileStamp StampFrom(const struct stat& info) {
   stamp.size = info.st_size;
   stamp.modifiedSeconds = info.st_mtim.tv_sec;
   stamp.modifiedNanoseconds = info.st_mtim.tv_nsec;
+  stamp.changed = numino::FileTime{info.st_ctim.tv_sec, info.st_ctim.tv_nsec};
   return stamp;
 }
 
@@ -228,48 +226,67 @@ numino::FileStart FileAccess::ReadFileStart(const std::string& path, std::size_t
 // A new file, and a file of our own user and group with one link and only attributes that can be
 // copied, is written to a temporary file renamed over it. Any other file is written in place, and
 // so is one whose folder takes no new file or cannot be read (and so not synced). Symbolic links
-// are followed first. Every save into a folder clears it of what dead saves left behind.
-numino::FileStamp FileAccess::WriteFile(const std::string& path, std::string_view bytes) {
+// are followed first, once; from then on the file is looked up through its folder's descriptor,
+// opened once without following a link, and checked on what was opened. Every save into a folder
+// clears it of what dead saves left behind.
+numino::FileStamp FileAccess::WriteFile(const std::string& path, std::string_view bytes,
+                                        const std::optional<numino::FileStamp>& expected) {
   std::string target = path;
   if (!FollowLinks(target)) throw FileError(path, FileErrorReason(errno));
-  // Opened for reading, which fsync needs; the temporary file is made and
-  // renamed through it, so that the target's path may be as long as the
-  // system allows.
+  // Opened for reading, which fsync needs, so that the temporary file is
+  // made, renamed and synced through it (and the target's path may be as
+  // long as the system allows). A folder that cannot be read is opened
+  // only to look up its names, and the file is written in place.
   Descriptor folder(::open(FolderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   const int folderError = errno;
-  if (folder.Valid()) RemoveDeadTemporaries(folder.Get());
+  const bool readable = folder.Valid();
+  if (!readable) {
+    folder = Descriptor(::open(FolderOf(target).c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+    if (!folder.Valid()) throw FileError(path, FileErrorReason(errno));
+  }
+  if (readable) RemoveUnheldTemporaries(folder.Get());
   const std::string name = NameOf(target);
-  struct stat old = {};
-  if (::lstat(target.c_str(), &old) != 0) {
+  const FileError replaced(path, files::kReplaced);
+  struct stat named = {};
+  if (::fstatat(folder.Get(), name.c_str(), &named, AT_SYMLINK_NOFOLLOW) != 0) {
     if (errno != ENOENT) throw FileError(path, FileErrorReason(errno));
-    if (!folder.Valid()) throw FileError(path, FileErrorReason(folderError));
+    if (expected) throw replaced;
+    if (!readable) throw FileError(path, FileErrorReason(folderError));
     return *ThroughTemporary(path, folder.Get(), name, nullptr, -1, bytes);
   }
-  if (S_ISDIR(old.st_mode)) throw FileError(path, files::kFolder);
+  // The links were followed above: one here now was put there since.
+  if (S_ISLNK(named.st_mode)) throw replaced;
+  if (S_ISDIR(named.st_mode)) throw FileError(path, files::kFolder);
   // A device or a pipe is no document: renaming over it would replace it
   // with a plain file, writing into it would save nothing.
-  if (!S_ISREG(old.st_mode)) throw FileError(path, files::kNotRegular);
+  if (!S_ISREG(named.st_mode)) throw FileError(path, files::kNotRegular);
   // Opened for writing, without truncating, whichever way it is then
   // written: so the file's own permissions decide whether it may be saved.
-  // Non-blocking, so that a pipe put in its place meanwhile is refused
-  // rather than waited on.
-  Descriptor file(::open(target.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC));
-  if (!file.Valid()) throw FileError(path, FileErrorReason(errno));
-  if (::fstat(file.Get(), &old) != 0 || !S_ISREG(old.st_mode))
-    throw FileError(path, files::kNotRegular);
-  if (folder.Valid() && Replaceable(file.Get(), old)) {
+  Descriptor file(calls_.Open(folder.Get(), name.c_str()));
+  if (!file.Valid()) {
+    // A link, nothing or a pipe where the regular file was a moment ago.
+    if (errno == ELOOP || errno == ENOENT || errno == ENXIO) throw replaced;
+    throw FileError(path, FileErrorReason(errno));
+  }
+  struct stat old = {};
+  if (::fstat(file.Get(), &old) != 0) throw FileError(path, FileErrorReason(errno));
+  if (!S_ISREG(old.st_mode) || old.st_dev != named.st_dev || old.st_ino != named.st_ino ||
+      !expected || !StampFrom(old).SameAs(*expected)) {
+    throw replaced;
+  }
+  if (readable && Replaceable(file.Get(), old)) {
     if (const auto written = ThroughTemporary(path, folder.Get(), name, &old, file.Get(), bytes)) {
       return *written;
     }
   }
-  return InPlace(path, file.Get(), bytes);
+  return InPlace(path, folder.Get(), name, file.Get(), bytes);
 }
 
-// Nothing, when the new file turns out not to be the old one's equal or the
-// folder takes no new file: the old file is then written in place. Once the
-// rename is done the folder is synced, as only that makes the rename
-// survive a power cut; when that fails, the new contents are in place but
-// the error says they may not last.
+// Nothing, when the new file turns out not to be the old one's equal, the
+// folder takes no new file or cannot exchange two names: the old file is
+// then written in place. Once the rename is done the folder is synced, as
+// only that makes the rename survive a power cut; when that fails, the new
+// contents are in place but the error says they may not last.
 std::optional<numino::FileStamp> FileAccess::ThroughTemporary(const std::string& path, int folder,
                                                               const std::string& name,
                                                               const struct stat* old, int oldFile,
@@ -283,15 +300,24 @@ std::optional<numino::FileStamp> FileAccess::ThroughTemporary(const std::string&
     unequal = made.st_uid != old->st_uid || made.st_gid != old->st_gid || !CarryOver(oldFile, fd);
     return !unequal && ::fchmod(fd, old->st_mode & 07777) == 0;
   };
+  Replacing replacing;
+  replacing.kind = old ? Replacing::Kind::File : Replacing::Kind::Nothing;
+  if (old) {
+    replacing.device = old->st_dev;
+    replacing.inode = old->st_ino;
+  }
   using Step = DurableOutcome::Step;
   const DurableOutcome written =
       WriteDurably(calls_, folder, name, bytes, 0666,
-                   old ? std::function<bool(int)>(likeTheOld) : nullptr, false);
+                   old ? std::function<bool(int)>(likeTheOld) : nullptr, false, replacing);
   if (!written.failed) return StampFrom(written.made);
+  if (written.displaced) throw FileError(path, files::kReplaced);
   if (unequal) return std::nullopt;
-  // The folder takes no new file, but the old one may still be written.
-  if (old && *written.failed == Step::Create &&
-      (written.error == EACCES || written.error == EPERM)) {
+  // The folder takes no new file, or its file system exchanges no names,
+  // but the old file may still be written.
+  if (old &&
+      ((*written.failed == Step::Create && (written.error == EACCES || written.error == EPERM)) ||
+       (*written.failed == Step::Rename && written.error == EINVAL))) {
     return std::nullopt;
   }
   if (written.Replaced()) {
@@ -303,11 +329,14 @@ std::optional<numino::FileStamp> FileAccess::ThroughTemporary(const std::string&
 
 // From the first byte, then cut to the new length. A failure from here on
 // may leave the file part new and part old, and the error says so.
-numino::FileStamp FileAccess::InPlace(const std::string& path, int fd, std::string_view bytes) {
+numino::FileStamp FileAccess::InPlace(const std::string& path, int folder, const std::string& name,
+                                      int fd, std::string_view bytes) {
   struct stat written = {};
   if (!calls_.WriteAll(fd, bytes) || ::ftruncate(fd, static_cast<off_t>(bytes.size())) != 0 ||
       calls_.Sync(fd) != 0 || ::fstat(fd, &written) != 0) {
     throw FileError(path, FileErrorReason(errno), true);
   }
+  // Written where it was checked; the name must still lead there.
+  if (!StillNamed(folder, name, fd)) throw FileError(path, files::kReplaced);
   return StampFrom(written);
 }

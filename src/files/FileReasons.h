@@ -14,9 +14,15 @@ inline constexpr const char* kNoFile = "il file non esiste";
 inline constexpr const char* kNotAFolder = "non è una cartella";
 inline constexpr const char* kLink = "è un collegamento simbolico";
 inline constexpr const char* kOtherUsers = "appartiene a un altro utente";
+// The file checked before a save is no longer what the name leads to:
+// another program changed it, or put another file or a link in its place,
+// meanwhile.
+inline constexpr const char* kReplaced =
+    "un altro programma lo ha cambiato o sostituito durante il salvataggio";
 
 }  // namespace files
 
-// The reason for a failed file operation from its error number: ours for
-// the common ones, else the system's own text.
+// The reason for a failed file operation from its error number, in
+// Italian whatever the locale: one of ours for every error the program's
+// file calls can give, else the number.
 std::string FileErrorReason(int errorNumber);

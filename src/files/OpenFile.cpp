@@ -1,9 +1,12 @@
 #include "files/OpenFile.h"
 
+#include <dirent.h>
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <string_view>
 #include <utility>
 
 Descriptor::~Descriptor() {
@@ -33,4 +36,30 @@ bool ReadUpTo(int fd, std::size_t limit, std::string& bytes) {
     bytes.append(buffer, static_cast<std::size_t>(got));
   }
   return true;
+}
+
+std::optional<std::vector<std::string>> FolderEntries(int folder) {
+  // A descriptor of the listing's own, which closedir closes.
+  const int listing = ::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (listing < 0) return std::nullopt;
+  DIR* entries = ::fdopendir(listing);
+  if (!entries) {
+    const int error = errno;
+    ::close(listing);
+    errno = error;
+    return std::nullopt;
+  }
+  std::vector<std::string> names;
+  errno = 0;
+  while (const dirent* entry = ::readdir(entries)) {
+    const std::string_view name = entry->d_name;
+    if (name != "." && name != "..") names.emplace_back(name);
+  }
+  const int error = errno;
+  ::closedir(entries);
+  if (error != 0) {
+    errno = error;
+    return std::nullopt;
+  }
+  return names;
 }

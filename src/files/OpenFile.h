@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
+#include <vector>
 
 // An open file, closed when it goes.
 class Descriptor {
@@ -28,3 +30,8 @@ class Descriptor {
 // bytes: one more than the limit tells that the file goes on. False, with
 // errno set, when a read fails; EINTR is retried.
 bool ReadUpTo(int fd, std::size_t limit, std::string& bytes);
+
+// The names in the open folder, without "." and "..", in the system's
+// order; nothing, with errno set, when it cannot be listed. The folder's
+// own descriptor stays as it was.
+std::optional<std::vector<std::string>> FolderEntries(int folder);

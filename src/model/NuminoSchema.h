@@ -142,8 +142,14 @@ class NuminoSchema {
   void RedoStep(DrawingSurface& frm);
   void Replay(DrawingSurface& frm, const UndoRecord& r, std::int16_t value);
 
-  std::string AskSaveName();
-  bool MayWriteOver();
+  // Where a save is to write, and what the caller found there when it
+  // decided to: the stamp of the file, or nothing when there was none.
+  struct SaveTarget {
+    std::string path;  // empty: cancelled
+    std::optional<FileStamp> found;
+  };
+  SaveTarget AskSaveName();
+  std::optional<SaveTarget> MayWriteOver();
 
   Platform platform_;
   CellPaintCache drawn_;

@@ -11,6 +11,8 @@
 #include <string_view>
 #include <utility>
 
+#include "files/FileValues.h"
+
 namespace numino {
 
 // Message box styles: a button set plus an icon, numbered as the program has
@@ -34,59 +36,6 @@ struct FileDialogRequest {
   std::string initialFile;    // empty: the dialog starts with no name
   std::string initialFolder;  // where the dialog opens
   bool existingFilesOnly = false;
-};
-
-// What a file was when the document last read or wrote it: which file
-// (device and inode) and what it held (size, time of the last change, to
-// the nanosecond). A different stamp for the same path means that another
-// program changed the file or put another one, or a link, in its place.
-struct FileStamp {
-  std::uint64_t device = 0;
-  std::uint64_t inode = 0;
-  std::int64_t size = 0;
-  std::int64_t modifiedSeconds = 0;  // since 1970-01-01 UTC
-  std::int64_t modifiedNanoseconds = 0;
-  bool operator==(const FileStamp&) const = default;
-};
-
-// A file could not be read or written. `reason` is a short Italian text
-// meant for the user ("permesso negato"); the message box adds the file.
-// `mayBeIncomplete`: the write failed after it had begun writing over the
-// file itself, which may now hold part of the new contents.
-class FileError : public std::runtime_error {
- public:
-  FileError(std::string path, std::string reason, bool mayBeIncomplete = false)
-      : std::runtime_error(path + ": " + reason),
-        path_(std::move(path)),
-        reason_(std::move(reason)),
-        mayBeIncomplete_(mayBeIncomplete) {}
-  // The new contents took the file's place, but the system did not confirm
-  // that the change reached the disk: every program reads them now, and a
-  // power cut may still undo the save. `written` is the stamp of the file
-  // that now holds them.
-  static FileError WrittenButUnconfirmed(std::string path, std::string reason, FileStamp written) {
-    FileError error(std::move(path), std::move(reason));
-    error.unconfirmed_ = written;
-    return error;
-  }
-  const std::string& Path() const { return path_; }
-  const std::string& Reason() const { return reason_; }
-  bool MayBeIncomplete() const { return mayBeIncomplete_; }
-  const std::optional<FileStamp>& UnconfirmedStamp() const { return unconfirmed_; }
-
- private:
-  std::string path_;
-  std::string reason_;
-  bool mayBeIncomplete_;
-  std::optional<FileStamp> unconfirmed_;
-};
-
-// The first bytes of a file, whether they are all of it, and the stamp of
-// the file they came from.
-struct FileStart {
-  std::string bytes;
-  bool wholeFile = false;
-  FileStamp stamp;
 };
 
 // What the core asks of the user: modal message boxes, the file dialogs
@@ -129,9 +78,15 @@ class Files {
   virtual FileStart ReadFileStart(const std::string& path, std::size_t maxBytes) = 0;
   // Replaces the file's contents as a whole and gives the stamp of the file
   // written. A symbolic link stays a link, and the file it leads to is
-  // written. Throws FileError; where the old file could not be kept intact
-  // until the new one was complete, the error says that it may be incomplete.
-  virtual FileStamp WriteFile(const std::string& path, std::string_view bytes) = 0;
+  // written. expected: what the caller found when it decided to write, the
+  // stamp of the file the path led to (StampOf), or nothing when there was
+  // none; the file written is that very one, or, for nothing, a new one.
+  // Throws FileError, with nothing written, when the path leads elsewhere
+  // by the time the file is opened; where the old file could not be kept
+  // intact until the new one was complete, the error says that it may be
+  // incomplete.
+  virtual FileStamp WriteFile(const std::string& path, std::string_view bytes,
+                              const std::optional<FileStamp>& expected) = 0;
 };
 
 // Everything the core needs from the desktop besides drawing.

@@ -1,6 +1,5 @@
 #include "recovery/RecoveryFile.h"
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <pwd.h>
 #include <sys/file.h>
@@ -13,30 +12,14 @@
 #include <utility>
 #include <vector>
 
+#include "document/NmoFormat.h"
+#include "files/FileAccess.h"
 #include "files/FileReasons.h"
 
 namespace {
 
 constexpr std::string_view kSuffix = ".recovery";
 constexpr std::string_view kDamagedSuffix = ".damaged";
-
-// Locks the open file unless another process holds it; EINTR is retried.
-bool LockNow(int fd) {
-  for (;;) {
-    if (::flock(fd, LOCK_EX | LOCK_NB) == 0) return true;
-    if (errno != EINTR) return false;
-  }
-}
-
-// Whether the name in the folder still leads to the open file: a file taken
-// over, or renamed over, by its own program between our open and our lock
-// is no longer the one we hold.
-bool StillNamed(int folder, const std::string& name, int fd) {
-  struct stat named = {};
-  struct stat held = {};
-  return ::fstatat(folder, name.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
-         ::fstat(fd, &held) == 0 && named.st_dev == held.st_dev && named.st_ino == held.st_ino;
-}
 
 // A name no other running program makes: the process and the moment.
 std::string NewName() {
@@ -47,11 +30,40 @@ std::string NewName() {
 }
 
 // Makes the folders of the path that are missing, private to the user as
-// the state folder should be; those that exist stay as they are.
+// the state folder should be; those that exist stay as they are. Each new
+// folder's parent is synced, so that a crash of the machine cannot take
+// the folder, and the first file written in it, away.
 bool MakeFolders(const std::string& path) {
   for (std::size_t slash = path.find('/', 1);; slash = path.find('/', slash + 1)) {
-    if (::mkdir(path.substr(0, slash).c_str(), 0700) != 0 && errno != EEXIST) return false;
+    const std::string folder = path.substr(0, slash);
+    if (::mkdir(folder.c_str(), 0700) == 0) {
+      const std::size_t parentEnd = folder.rfind('/');
+      const std::string parent = parentEnd == 0 ? "/" : folder.substr(0, parentEnd);
+      const Descriptor above(::open(parent.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+      if (!above.Valid() || SystemWriteCalls().SyncFolder(above.Get()) != 0) return false;
+    } else if (errno != EEXIST) {
+      return false;
+    }
     if (slash == std::string::npos) return true;
+  }
+}
+
+// Whether the document's file on disk holds all the work: the work has no
+// digit ruled out by hand, which no document keeps, and its digits are the
+// file's. A clean close whose recovery file could not be removed leaves
+// such work, which is never offered back.
+bool HeldByItsDocument(const numino::recovery::Work& work) {
+  if (work.exclusions != numino::NuminoSchema::Grid{}) return false;
+  if (!work.modified) return true;
+  if (work.fileName.empty()) return false;
+  try {
+    const numino::FileStart start =
+        FileAccess().ReadFileStart(work.fileName, numino::nmo::kReadLimit);
+    const auto parsed = numino::nmo::Parse(start.bytes, start.wholeFile);
+    const auto* cells = std::get_if<numino::NuminoSchema::Grid>(&parsed);
+    return cells && *cells == work.cells;
+  } catch (const numino::FileError&) {
+    return false;
   }
 }
 
@@ -65,11 +77,12 @@ struct Candidate {
 
 }  // namespace
 
+// A relative HOME would put the folder wherever the program was started.
 std::string RecoveryFile::DefaultFolder() {
   const char* state = std::getenv("XDG_STATE_HOME");
   if (state && state[0] == '/') return std::string(state) + "/numino";
   std::string home;
-  if (const char* h = std::getenv("HOME"); h && h[0] != '\0') {
+  if (const char* h = std::getenv("HOME"); h && h[0] == '/') {
     home = h;
   } else if (const passwd* entry = ::getpwuid(::getuid())) {
     home = entry->pw_dir;
@@ -87,11 +100,11 @@ std::string RecoveryFile::Path() const { return name_.empty() ? "" : folder_ + "
 // used.
 std::variant<Descriptor, std::string> RecoveryFile::OpenFolder(bool create) {
   struct stat named = {};
+  // ENOTDIR: a file stands where a folder of the path should be.
+  const auto why = [] { return errno == ENOTDIR ? files::kNotAFolder : FileErrorReason(errno); };
   if (::lstat(folder_.c_str(), &named) != 0) {
-    if (errno != ENOENT || !create) return FileErrorReason(errno);
-    if (!MakeFolders(folder_) || ::lstat(folder_.c_str(), &named) != 0) {
-      return FileErrorReason(errno);
-    }
+    if (errno != ENOENT || !create) return why();
+    if (!MakeFolders(folder_) || ::lstat(folder_.c_str(), &named) != 0) return why();
   }
   if (S_ISLNK(named.st_mode)) return files::kLink;
   if (!S_ISDIR(named.st_mode)) return files::kNotAFolder;
@@ -111,18 +124,25 @@ std::optional<numino::recovery::Work> RecoveryFile::TakeOrphan() {
   auto* held = std::get_if<Descriptor>(&opened);
   if (!held) return std::nullopt;
   const int folder = held->Get();
-  RemoveDeadTemporaries(folder);
-  DIR* dir = ::fdopendir(::dup(folder));
-  if (!dir) return std::nullopt;
+  RemoveUnheldTemporaries(folder);
+  const auto names = FolderEntries(folder);
+  if (!names) return std::nullopt;
   std::vector<Candidate> candidates;
-  while (const dirent* entry = ::readdir(dir)) {
-    const std::string name = entry->d_name;
+  for (const std::string& name : *names) {
     if (name.front() == '.' || !name.ends_with(kSuffix)) continue;
-    Descriptor fd(::openat(folder, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    // For writing too, so that Remove can empty it where it cannot go.
+    const int flags = O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC;
+    Descriptor fd(::openat(folder, name.c_str(), O_RDWR | flags));
+    if (!fd.Valid()) fd = Descriptor(::openat(folder, name.c_str(), O_RDONLY | flags));
     struct stat info = {};
     // Only our own regular files, and only those nobody holds.
     if (!fd.Valid() || ::fstat(fd.Get(), &info) != 0 || !S_ISREG(info.st_mode) ||
         info.st_uid != ::geteuid() || !LockNow(fd.Get()) || !StillNamed(folder, name, fd.Get())) {
+      continue;
+    }
+    // Emptied by a Remove that could not delete it: nothing to offer.
+    if (info.st_size == 0) {
+      ::unlinkat(folder, name.c_str(), 0);
       continue;
     }
     // A file over the limit reads one byte over it, which the parser refuses.
@@ -132,6 +152,10 @@ std::optional<numino::recovery::Work> RecoveryFile::TakeOrphan() {
                       : std::variant<numino::recovery::Work, numino::recovery::ParseError>(
                             numino::recovery::ParseError{"unreadable"});
     if (auto* work = std::get_if<numino::recovery::Work>(&parsed)) {
+      if (HeldByItsDocument(*work)) {
+        ::unlinkat(folder, name.c_str(), 0);
+        continue;
+      }
       candidates.push_back(
           {name, std::move(fd), info.st_mtim.tv_sec, info.st_mtim.tv_nsec, std::move(*work)});
       continue;
@@ -140,7 +164,6 @@ std::optional<numino::recovery::Work> RecoveryFile::TakeOrphan() {
     // wants to see what it held.
     ::renameat(folder, name.c_str(), folder, (name + std::string(kDamagedSuffix)).c_str());
   }
-  ::closedir(dir);
   if (candidates.empty()) return std::nullopt;
 
   Candidate* newest = &candidates.front();
@@ -169,8 +192,21 @@ std::optional<std::string> RecoveryFile::Write(std::string_view bytes) {
   return std::nullopt;
 }
 
-void RecoveryFile::Remove() {
-  if (!file_.Valid()) return;
-  ::unlink(Path().c_str());
-  file_ = Descriptor();
+// Emptied and synced first: a file that then cannot be deleted, or whose
+// deletion a crash undoes, offers nothing at the next start. Done when
+// either way holds.
+std::optional<std::string> RecoveryFile::Remove() {
+  if (!file_.Valid()) return std::nullopt;
+  const Descriptor file = std::move(file_);
+  const bool emptied = ::ftruncate(file.Get(), 0) == 0 && calls_.Sync(file.Get()) == 0;
+  auto opened = OpenFolder(false);
+  if (auto* why = std::get_if<std::string>(&opened)) {
+    return emptied ? std::nullopt : std::optional(*why);
+  }
+  const int folder = std::get<Descriptor>(opened).Get();
+  if (StillNamed(folder, name_, file.Get()) && calls_.Unlink(folder, name_.c_str()) != 0) {
+    return emptied ? std::nullopt : std::optional(FileErrorReason(errno));
+  }
+  if (calls_.SyncFolder(folder) != 0 && !emptied) return FileErrorReason(errno);
+  return std::nullopt;
 }

@@ -5,8 +5,8 @@
 #include <string_view>
 #include <variant>
 
-#include "document/RecoveryFormat.h"
 #include "files/DurableWrite.h"
+#include "recovery/RecoveryFormat.h"
 
 // The recovery files on disk, one per running program, in a folder of the
 // user's own: owned by the user, writable by nobody else (a looser mode is
@@ -19,7 +19,8 @@
 class RecoveryFile {
  public:
   // $XDG_STATE_HOME/numino when that is an absolute path, else
-  // ~/.local/state/numino. Nothing is created until the first write.
+  // ~/.local/state/numino, home being $HOME when that is absolute, else
+  // the user's home in the password database. Nothing is created until the first write.
   static std::string DefaultFolder();
 
   // calls: the system's own, or a test's that fail.
@@ -33,8 +34,10 @@ class RecoveryFile {
   const std::string& Folder() const { return folder_; }
 
   // Looks for files that no running program holds. A damaged one, or one of
-  // another version, is renamed to NAME.damaged and never offered. Of the
-  // others the newest is taken over: this program holds it from now on, as
+  // another version, is renamed to NAME.damaged and never offered. One
+  // whose work its document on disk already holds (no hand exclusions,
+  // the same digits), or an empty one, is deleted when it can be, and
+  // never offered. Of the others the newest is taken over: this program holds it from now on, as
   // its own file, and gives back its work. The rest stay for later starts.
   // What dead writes left is removed. Does nothing, and creates nothing,
   // when the folder does not exist or is not the user's own.
@@ -45,8 +48,10 @@ class RecoveryFile {
   // A file that took the old one's place although the folder's sync then
   // failed is this program's all the same; the old one is gone.
   std::optional<std::string> Write(std::string_view bytes);
-  // Deletes this program's file, if it has one.
-  void Remove();
+  // Deletes this program's file, if it has one, and syncs the folder; a
+  // file that cannot go is emptied, which offers nothing. Nothing when
+  // done; else why not, in Italian. The file is let go either way.
+  std::optional<std::string> Remove();
   bool Exists() const { return file_.Valid(); }
   // The file's path, empty while it has none.
   std::string Path() const;

@@ -52,10 +52,14 @@ void WorkRecovery::Discard() {
   if (!frozen_) Remove();
 }
 
+// A file that could not go is a fault like a failed write: the work it
+// holds is not what the document holds.
 void WorkRecovery::Remove() {
-  file_.Remove();
   written_.clear();
   fault_.reset();
+  if (std::optional<std::string> failure = file_.Remove()) {
+    fault_ = Fault{file_.Folder(), std::move(*failure)};
+  }
 }
 
 void WorkRecovery::Freeze() {

@@ -5,9 +5,9 @@
 #include <optional>
 #include <string>
 
-#include "document/RecoveryFormat.h"
 #include "model/NuminoSchema.h"
 #include "recovery/RecoveryFile.h"
+#include "recovery/RecoveryFormat.h"
 #include "recovery/Timer.h"
 
 // Keeps the recovery file of one document in step with it: written while

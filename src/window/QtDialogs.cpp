@@ -9,6 +9,10 @@
 #include <QScreen>
 #include <QStandardPaths>
 
+#include <fcntl.h>
+
+#include "files/OpenFile.h"
+
 using numino::MessageAnswer;
 using numino::MessageStyle;
 
@@ -16,6 +20,29 @@ namespace {
 
 QString FromUtf8(std::string_view text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// The dialog lists names decoded as UTF-8, each byte that is none as
+// U+FFFD, and gives back what it shows: encoded again, such a name would be
+// another file. It is found again among its folder's names, by the same
+// decoding; a name that no file there bears, or more than one, stays as
+// the dialog gave it.
+std::string NativeName(const QString& chosen) {
+  const QByteArray encoded = QFile::encodeName(chosen);
+  const qsizetype slash = encoded.lastIndexOf('/');
+  if (!chosen.contains(QChar::ReplacementCharacter) || slash < 0) return encoded.toStdString();
+  const QByteArray folder = slash == 0 ? QByteArray("/") : encoded.left(slash);
+  const QString shown = QFile::decodeName(encoded.mid(slash + 1));
+  const Descriptor opened(::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  const auto names = opened.Valid() ? FolderEntries(opened.Get()) : std::nullopt;
+  std::optional<std::string> found;
+  for (const std::string& name : names.value_or(std::vector<std::string>())) {
+    if (QFile::decodeName(QByteArray::fromStdString(name)) != shown) continue;
+    if (found) return encoded.toStdString();
+    found = name;
+  }
+  if (!found) return encoded.toStdString();
+  return encoded.left(slash + 1).toStdString() + *found;
 }
 
 struct BoxSetup {
@@ -173,7 +200,7 @@ std::optional<std::string> QtDialogs::RunFileDialog(const numino::FileDialogRequ
   if (dialog.exec() != QDialog::Accepted) return std::nullopt;
   const QStringList chosen = dialog.selectedFiles();
   if (chosen.isEmpty() || chosen.front().isEmpty()) return std::nullopt;
-  return chosen.front().toStdString();
+  return NativeName(chosen.front());
 }
 
 // Never the program's folder: that may be a build folder that a clean

@@ -38,6 +38,14 @@ inline std::string RecoveryFaultLine(const std::string& folder, const std::strin
          document::VisibleName(folder) + ": " + reason + ")";
 }
 
+// The display went away under the program, which must end: one line on
+// the error stream, after the work was written as for a stop signal.
+inline std::string DisplayLostLine(const std::string& folder) {
+  return "Numino: il collegamento con lo schermo si è interrotto; il lavoro non salvato è "
+         "conservato nella cartella " +
+         document::VisibleName(folder) + " e sarà offerto al prossimo avvio";
+}
+
 inline const std::string kAboutText = std::string("Numino.exe\r\n") + kTagline +
                                       "\r\n"
                                       "\r\n"

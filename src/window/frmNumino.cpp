@@ -10,6 +10,7 @@
 #include <QDragEnterEvent>
 #include <QDragMoveEvent>
 #include <QDropEvent>
+#include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QLayout>
@@ -28,8 +29,8 @@
 #include "display/Zoom.h"
 #include "document/DocumentTexts.h"
 #include "document/PastedGrid.h"
-#include "document/RecoveryFormat.h"
 #include "input/InputCodes.h"
+#include "recovery/RecoveryFormat.h"
 #include "recovery/WorkRecovery.h"
 #include "window/QtDialogs.h"
 #include "window/WindowTexts.h"
@@ -41,11 +42,23 @@ namespace texts = numino::window;
 
 namespace {
 
+// The local file a URL names, as the system's bytes: its percent-encoded
+// path decoded byte for byte. QUrl::toLocalFile would decode it as UTF-8,
+// and a name in another encoding would name another file.
+std::string LocalFileBytes(const QUrl& url) {
+  const QByteArray path = QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
+  const QString host = url.host();
+  if (host.isEmpty() || host.compare(QLatin1String("localhost"), Qt::CaseInsensitive) == 0) {
+    return path.toStdString();
+  }
+  return QFile::encodeName(url.toLocalFile()).toStdString();
+}
+
 // Accepts a drag that carries exactly one local file, and returns that
 // file; refuses any other. The file is only read, so the drag is taken as a
 // copy (or else a link), never as a move: after a move the program it came
 // from would delete the file.
-std::optional<QString> TakeFileDrag(QDropEvent* event) {
+std::optional<std::string> TakeFileDrag(QDropEvent* event) {
   const QList<QUrl> urls = event->mimeData() ? event->mimeData()->urls() : QList<QUrl>();
   const Qt::DropActions possible = event->possibleActions();
   if (urls.size() != 1 || !urls.front().isLocalFile() ||
@@ -55,7 +68,7 @@ std::optional<QString> TakeFileDrag(QDropEvent* event) {
   }
   event->setDropAction((possible & Qt::CopyAction) ? Qt::CopyAction : Qt::LinkAction);
   event->accept();
-  return urls.front().toLocalFile();
+  return LocalFileBytes(urls.front());
 }
 
 }  // namespace
@@ -94,6 +107,7 @@ frmNumino::frmNumino(numino::Platform platform, QString programName, QWidget* pa
   // the answer.
   connect(qApp, &QGuiApplication::commitDataRequest, this, &frmNumino::CommitData,
           Qt::DirectConnection);
+  qApp->installEventFilter(this);
 
   Form_Load();
 }
@@ -249,11 +263,11 @@ void frmNumino::ReadDocument(const std::function<void()>& read) {
   AfterCommand(Redraw::Board);
 }
 
-void frmNumino::OpenDocument(const QString& path) {
-  ReadDocument([this, &path] { schema_.LoadFile(path.toStdString()); });
+void frmNumino::OpenDocument(const std::string& path) {
+  ReadDocument([this, &path] { schema_.LoadFile(path); });
 }
 
-void frmNumino::OpenDroppedFile(const QString& path) {
+void frmNumino::OpenDroppedFile(const std::string& path) {
   if (QuerySaveChanges() == SavePrompt::Cancelled) return;
   OpenDocument(path);
 }
@@ -301,19 +315,29 @@ void frmNumino::dragMoveEvent(QDragMoveEvent* event) { TakeFileDrag(event); }
 // file was dragged from waits for that answer, and the save prompt could
 // keep it waiting for as long as the user likes.
 void frmNumino::dropEvent(QDropEvent* event) {
-  const std::optional<QString> file = TakeFileDrag(event);
+  const std::optional<std::string> file = TakeFileDrag(event);
   if (!file) return;
   QMetaObject::invokeMethod(
       this, [this, path = *file] { OpenDroppedFile(path); }, Qt::QueuedConnection);
 }
 
+bool frmNumino::eventFilter(QObject* object, QEvent* event) {
+  if (object == qApp && event->type() == QEvent::Quit) sessionQuit_ = true;
+  return QMainWindow::eventFilter(object, event);
+}
+
+// What the session manager was answered counts only for the close that
+// its "die" makes, which comes with the application's Quit; any other
+// close asks as always.
 void frmNumino::closeEvent(QCloseEvent* event) {
-  if (sessionEnd_ == SessionEnd::None && QuerySaveChanges() == SavePrompt::Cancelled) {
+  const SessionEnd settled = sessionQuit_ ? sessionEnd_ : SessionEnd::None;
+  sessionQuit_ = false;
+  if (settled == SessionEnd::None && QuerySaveChanges() == SavePrompt::Cancelled) {
     event->ignore();
     return;
   }
   if (recovery_) {
-    if (sessionEnd_ == SessionEnd::LeaveWork) {
+    if (settled == SessionEnd::LeaveWork) {
       recovery_->Settle();
     } else {
       recovery_->Discard();
@@ -383,8 +407,8 @@ frmNumino::Recovery frmNumino::OfferRecovery() {
 
 // The same file by its path, or by what the path leads to (a link, another
 // spelling of the folder).
-void frmNumino::OpenAfterRecovery(const QString& path) {
-  const std::string named = path.toStdString();
+void frmNumino::OpenAfterRecovery(const std::string& path) {
+  const std::string& named = path;
   const std::string& own = schema_.fileName;
   bool same = !own.empty() && named == own;
   if (!same && !own.empty()) {
@@ -413,6 +437,17 @@ void frmNumino::KeepWorkAndQuit() {
     }
   }
   QCoreApplication::exit(0);
+}
+
+void frmNumino::KeepWorkAtExit() {
+  ending_ = true;
+  if (!recovery_) return;
+  recovery_->Settle();
+  recovery_->Freeze();
+  const auto& fault = recovery_->LastFault();
+  const std::string line = fault ? texts::RecoveryFaultLine(fault->folder, fault->reason)
+                                 : texts::DisplayLostLine(recovery_->File().Folder());
+  std::fprintf(stderr, "%s\n", line.c_str());
 }
 
 // Cancelling without release(): Qt ends the interaction itself, telling
@@ -445,12 +480,11 @@ bool frmNumino::SessionMayEnd(const std::function<bool()>& mayInteract) {
   switch (QuerySaveChanges()) {
     case SavePrompt::Cancelled:
       return false;
-    case SavePrompt::Declined:
-      if (recovery_) recovery_->Discard();
-      break;
     default:
       break;
   }
+  // After No the recovery file goes with the close that ends the session;
+  // until then the session may still be cancelled.
   sessionEnd_ = SessionEnd::Settled;
   return true;
 }

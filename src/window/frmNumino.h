@@ -47,9 +47,10 @@ class frmNumino : public QMainWindow {
   // in its dialog, with the same limits and messages, but without the dialog
   // and without asking to save: for the file named on the command line, when
   // nothing can be lost yet.
-  void OpenDocument(const QString& path);
+  // The path is the system's bytes, whatever their encoding.
+  void OpenDocument(const std::string& path);
   // "Apri..." with the file already chosen: asks to save the changes first.
-  void OpenDroppedFile(const QString& path);
+  void OpenDroppedFile(const std::string& path);
   // Ctrl+C on the board: the grid as text, nine lines of nine digits.
   void CopyGrid();
   // Ctrl+V on the board: a puzzle in the clipboard's text becomes a new,
@@ -73,16 +74,25 @@ class frmNumino : public QMainWindow {
   // After Yes: the document named on the command line, unless it is the
   // recovered one's own file, whose work is newer; another is opened after
   // the save prompt.
-  void OpenAfterRecovery(const QString& path);
+  void OpenAfterRecovery(const std::string& path);
   // SIGTERM and its kind: the work goes into the recovery file, and the
   // program ends without asking anything; with a non-zero status, and one
   // line on the error stream, when the work could not be kept.
   void KeepWorkAndQuit();
+  // The program is made to end under the event loop (Qt ends it when the
+  // X connection breaks): the work goes into the recovery file as for a
+  // stop signal, and one line on the error stream says so.
+  void KeepWorkAtExit();
   // The session manager's question before the session ends.
   void CommitData(QSessionManager& manager);
   // Its answer, false to keep the session going. mayInteract asks the
-  // manager whether the save prompt may be shown.
+  // manager whether the save prompt may be shown. The answer acts only
+  // when the session really ends, in the close that the manager's "die"
+  // makes; a shutdown cancelled after it leaves everything as it was.
   bool SessionMayEnd(const std::function<bool()>& mayInteract);
+
+  // Sees the application told to quit: the session's end closes the window.
+  bool eventFilter(QObject* object, QEvent* event) override;
 
  protected:
   // Form_Unload: every request to close comes here.
@@ -138,5 +148,6 @@ class frmNumino : public QMainWindow {
     LeaveWork,  // no prompt was allowed: the close keeps the recovery file
   };
   SessionEnd sessionEnd_ = SessionEnd::None;
-  bool ending_ = false;  // a stop signal or the session's end: no box any more
+  bool sessionQuit_ = false;  // the application is told to quit: the session ends
+  bool ending_ = false;       // a stop signal or the session's end: no box any more
 };

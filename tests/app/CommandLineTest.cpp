@@ -9,7 +9,7 @@ namespace {
 TEST(ParseCommandLine, OpensAtMostOneFileAndRefusesTheRest) {
   struct Row {
     const char* reason;
-    QStringList arguments;  // after the program's name
+    std::vector<std::string> arguments;  // after the program's name, as argv's bytes
     int exitCode;
     const char* file;    // nullptr: no file
     const char* error;   // the line for standard error
@@ -26,19 +26,22 @@ TEST(ParseCommandLine, OpensAtMostOneFileAndRefusesTheRest) {
        {"a.nmo", "-x=1"}, 2, nullptr, "Numino: opzione sconosciuta: -x", ""},
       {"an empty name is no file", {""}, 2, nullptr, "Numino: il nome del file è vuoto.", ""},
       {"help, and no window", {"a.nmo", "--help"}, 0, nullptr, "", "Il documento .nmo da aprire"},
+      {"Latin-1: its bytes", {"\xE9.nmo"}, -1, "/home/anna/lavoro/\xE9.nmo", "", ""},
+      {"after --, no option", {"--", "-reverse"}, -1, "/home/anna/lavoro/-reverse", "", ""},
   };
   // clang-format on
   for (const Row& row : rows) {
     SCOPED_TRACE(row.reason);
-    const CommandLine result = ParseCommandLine(QStringList{"Numino"} + row.arguments,
-                                                QDir(QStringLiteral("/home/anna/lavoro")));
+    std::vector<std::string> arguments = {"Numino"};
+    arguments.insert(arguments.end(), row.arguments.begin(), row.arguments.end());
+    const CommandLine result = ParseCommandLine(arguments, "/home/anna/lavoro");
     EXPECT_EQ(result.exitCode, row.exitCode);
-    EXPECT_EQ(result.file, row.file ? std::optional<QString>(row.file) : std::nullopt);
+    EXPECT_EQ(result.file, row.file ? std::optional<std::string>(row.file) : std::nullopt);
     EXPECT_EQ(result.error.toStdString(), row.error);
     EXPECT_TRUE(result.output.contains(QString::fromUtf8(row.output)));
     EXPECT_EQ(result.output.isEmpty(), *row.output == '\0');
   }
-  EXPECT_TRUE(ParseCommandLine({"Numino", "--help-all"}, QDir()).helpWithQtOptions);
+  EXPECT_TRUE(ParseCommandLine({"Numino", "--help-all"}, "/").helpWithQtOptions);
 }
 
 }  // namespace

@@ -20,25 +20,22 @@ if [ "$(id -u)" -ne 0 ]; then
   exit $kSkip
 fi
 x_session_start "${1:?usage: full_state_folder.sh PROGRAM}"
-state=$tmp/state/numino
 mounted=
 # The program holds its file open: it goes first, then the tmpfs.
 unmount() {
   if [ -n "$mounted" ]; then
     [ -n "$numino_pid" ] && kill -KILL "$numino_pid" 2>/dev/null && wait "$numino_pid" 2>/dev/null
     numino_pid=
-    umount "$tmp/state" || echo "could not unmount $tmp/state" >&2
+    umount "$state_home" || echo "could not unmount $state_home" >&2
   fi
   cleanup
 }
 trap unmount EXIT
-mkdir -p "$tmp/state"
-mount -t tmpfs -o size=64k,mode=0700 numino-test "$tmp/state" || fail "could not mount a tmpfs"
+mkdir -p "$state_home"
+mount -t tmpfs -o size=64k,mode=0700 numino-test "$state_home" || fail "could not mount a tmpfs"
 mounted=1
 mkdir -m 0700 "$state"
-dd if=/dev/zero of="$tmp/state/filler" bs=4k >/dev/null 2>&1
-recovery_files() { find "$state" -maxdepth 1 -name '*.recovery'; }
-has_recovery() { [ "$(recovery_files | wc -l)" -eq 1 ]; }
+dd if=/dev/zero of="$state_home/filler" bs=4k >/dev/null 2>&1
 boxes() { visible_windows '^Numino$' | wc -l; }
 has_box() { [ "$(boxes)" -gt 0 ]; }
 
@@ -53,16 +50,16 @@ keys Return
 wait_for 10 "the box to close" test "$(boxes)" -eq 0
 focus "$main"
 keys Right 6
-# Retries come every few seconds; none of them may tell again.
-deadline=$(($(now_ms) + 9000))
+# Retries come every few seconds; none of the next two may tell again.
+deadline=$(($(now_ms) + kRecoveryRetryMs * 9 / 4))
 while [ "$(now_ms)" -lt "$deadline" ]; do
   has_box && fail "the same fault was told twice"
   has_recovery && fail "a recovery file on a full disk"
   sleep 0.2
 done
 
-rm "$tmp/state/filler"
-wait_for 8 "the work written once space came back" has_recovery
+rm "$state_home/filler"
+wait_for $((kRecoveryRetryMs * 2 / 1000)) "the work written once space came back" has_recovery
 grep -qx 560000000 "$(recovery_files)" || fail "the file does not hold both digits"
 kill -KILL "$numino_pid"
 wait "$numino_pid" 2>/dev/null

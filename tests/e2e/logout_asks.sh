@@ -25,30 +25,13 @@ source "$(dirname "${BASH_SOURCE[0]}")/x_session.sh"
 
 x_session_start "${1:?usage: logout_asks.sh PROGRAM SESSION_MANAGER}"
 manager=${2:?usage: logout_asks.sh PROGRAM SESSION_MANAGER}
-state=$tmp/state/numino
-
-# start_manager any|none: a new manager; sets manager_pid, its log and
-# the address the program is started with.
-managers=0
-start_manager() {
-  managers=$((managers + 1))
-  sm_log=$tmp/manager-$managers.log
-  local address=$tmp/manager-$managers.address
-  "$manager" "$sm_log" "$1" >"$address" 2>"$tmp/manager-$managers.errors" &
-  manager_pid=$!
-  other_pids+=("$manager_pid")
-  wait_for 10 "the session manager's address" grep -q . "$address"
-  session_manager=$(head -n 1 "$address")
-}
-logged() { grep -qx "$1" "$sm_log"; }
-expect_logged() { wait_for 30 "the session manager to record '$1'" logged "$1"; }
-end_session() { kill -USR1 "$manager_pid"; }
 
 start_with_manager() {
   start_manager "$1"
   shift
   start_program "$@"
 }
+
 no_prompt() { ! has_prompt "$1" || fail "the program asked again after the session's end"; }
 
 # --- Cancel, then No.
@@ -101,7 +84,7 @@ expect_logged "save-yourself-done success=1"
 expect_logged die
 expect_exit 20 no_prompt 'Numino - \(Senza nome\)'
 logged interact-request && fail "the program asked to interact where the manager allows none"
-[ "$(find "$state" -name '*.recovery' | wc -l)" -eq 1 ] ||
+has_recovery ||
   fail "without interaction the work was not kept: $(ls -A "$state" 2>&1)"
 grep -qx 300000000 "$state"/*.recovery || fail "the recovery file does not hold the 3 typed"
 kill "$manager_pid" 2>/dev/null
@@ -123,8 +106,8 @@ wait "$manager_pid" 2>/dev/null
 
 # --- Without interaction, and no place for the work: told once, and the
 # manager hears that nothing was saved.
-rm -rf "$tmp/state"
-printf 'no folder' >"$tmp/state"
+rm -rf "$state_home"
+printf 'no folder' >"$state_home"
 start_with_manager none
 main_window 'Numino - \(Senza nome\)'
 expect_logged registered
@@ -144,7 +127,7 @@ wait "$numino_pid"
 status=$?
 numino_pid=
 [ "$status" -eq 1 ] || fail "SIGTERM with the work not kept ended with status $status"
-grep -q "^Numino: il lavoro non salvato non è stato conservato (cartella $tmp/state/numino: " \
+grep -q "^Numino: il lavoro non salvato non è stato conservato (cartella $state: " \
   "$tmp/numino.log" || fail "SIGTERM with the work not kept said nothing on the error stream"
 
 echo "PASS: the end of the session asked, cancelled on Cancel, ended on No and Yes, kept the work," \

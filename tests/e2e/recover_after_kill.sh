@@ -19,14 +19,7 @@ set -u
 source "$(dirname "${BASH_SOURCE[0]}")/x_session.sh"
 
 x_session_start "${1:?usage: recover_after_kill.sh PROGRAM}"
-state=$tmp/state/numino
-recovery_files() { find "$state" -maxdepth 1 -name '*.recovery' 2>/dev/null; }
-recovery_count() { recovery_files | wc -l; }
-has_recovery() { [ "$(recovery_count)" -eq 1 ]; }
-no_recovery() { [ "$(recovery_count)" -eq 0 ]; }
-# The file is written within a second or two of a change: long enough after
-# the last one, it holds all of them.
-settle() { sleep 2.5; }
+no_recovery() { [ -z "$(recovery_files)" ]; }
 # recovery_line N TEXT: line N of the recovery file is TEXT. Line 5 holds
 # row 3 of the grid, line 12 + R row R of the hand exclusions.
 recovery_line() { [ "$(sed -n "$1p" "$(recovery_files)" 2>/dev/null)" = "$2" ]; }

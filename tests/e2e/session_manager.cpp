@@ -5,7 +5,10 @@
  * of the session (SaveYourself: type Both, shutdown, not fast, with the
  * interaction style given), grants every interaction asked for, and, once
  * a client is done, tells it to die, or that the shutdown was cancelled
- * when the client asked for that. Each step goes to the log, one line each:
+ * when the client asked for that. On SIGUSR2 it asks the same, and then
+ * cancels the shutdown itself whatever the client answered, as a manager
+ * does when another client cancels it or the user changes their mind.
+ * Each step goes to the log, one line each:
  *
  *   registered | interact-request | interact-done cancel=0|1 |
  *   save-yourself-done success=0|1 | die | shutdown-cancelled | closed
@@ -31,6 +34,7 @@ struct Client {
   IceConn ice;
   int cancelled;
   int dying;
+  int cancelAfter; /* the manager cancels this round's shutdown */
 };
 
 static struct Client clients[kMaxClients];
@@ -38,6 +42,7 @@ static int clientCount;
 static FILE* logFile;
 static int interactStyle = SmInteractStyleAny;
 static volatile sig_atomic_t saveRequested;
+static volatile sig_atomic_t cancelRequested;
 static volatile sig_atomic_t stopRequested;
 
 static void Log(const char* line) {
@@ -83,7 +88,8 @@ static void Phase2Request(SmsConn sms, SmPointer data) {
 static void SaveYourselfDone(SmsConn sms, SmPointer data, Bool success) {
   struct Client* client = ClientOf(data);
   Log(success ? "save-yourself-done success=1" : "save-yourself-done success=0");
-  if (client->cancelled || !success) {
+  if (client->cancelled || !success || client->cancelAfter) {
+    client->cancelAfter = 0;
     Log("shutdown-cancelled");
     SmsShutdownCancelled(sms);
   } else {
@@ -186,6 +192,12 @@ static void OnSaveSignal(int number) {
   saveRequested = 1;
 }
 
+static void OnCancelSignal(int number) {
+  (void)number;
+  cancelRequested = 1;
+  saveRequested = 1;
+}
+
 static void OnStopSignal(int number) {
   (void)number;
   stopRequested = 1;
@@ -234,6 +246,8 @@ int main(int argc, char** argv) {
   sigemptyset(&action.sa_mask);
   action.sa_handler = OnSaveSignal;
   sigaction(SIGUSR1, &action, NULL);
+  action.sa_handler = OnCancelSignal;
+  sigaction(SIGUSR2, &action, NULL);
   action.sa_handler = OnStopSignal;
   sigaction(SIGTERM, &action, NULL);
 
@@ -242,8 +256,10 @@ int main(int argc, char** argv) {
     if (saveRequested) {
       saveRequested = 0;
       for (int i = 0; i < clientCount; ++i) {
+        clients[i].cancelAfter = cancelRequested;
         if (clients[i].sms) SmsSaveYourself(clients[i].sms, SmSaveBoth, True, interactStyle, False);
       }
+      cancelRequested = 0;
     }
     struct pollfd fds[2 * kMaxClients];
     IceConn polled[2 * kMaxClients];

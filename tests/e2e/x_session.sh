@@ -26,6 +26,24 @@ readonly kBoardPixels=$((2 * kBoardOrigin + 9 * kCellPitch))
 # shellcheck disable=SC2034  # for the probes of the scripts that source this
 readonly kBlack=0,0,0 kWhite=255,255,255 kGreen=0,255,0 kRed=255,0,0
 
+# How soon the program writes its recovery file after a change, and how
+# often it tries again when it cannot, in milliseconds, as
+# src/recovery/WorkRecovery.h says.
+recovery_ms() {
+  sed -n "s/.*std::chrono::milliseconds $1{\([0-9]*\)};.*/\1/p" \
+    "$(dirname "${BASH_SOURCE[0]}")/../../src/recovery/WorkRecovery.h"
+}
+kRecoveryDelayMs=$(recovery_ms kDelay)
+kRecoveryRetryMs=$(recovery_ms kRetry)
+# shellcheck disable=SC2034  # for the scripts that source this
+readonly kRecoveryDelayMs kRecoveryRetryMs
+seconds_of() { printf '%d.%03d' $(($1 / 1000)) $(($1 % 1000)); }
+# settle: long enough after the last change for the recovery file to hold it.
+settle() { sleep "$(seconds_of $((kRecoveryDelayMs * 5 / 2)))"; }
+# The recovery folder's files, and whether there is exactly one.
+recovery_files() { find "$state" -maxdepth 1 -name '*.recovery' 2>/dev/null; }
+has_recovery() { [ "$(recovery_files | wc -l)" -eq 1 ]; }
+
 in_ci() { [ -n "${CI:-}" ] && [ "${CI}" != "false" ]; }
 
 program=
@@ -115,10 +133,13 @@ x_session_start() {
   export DISPLAY
   mkdir -p "$tmp/home" "$tmp/config" "$tmp/data" "$tmp/cache" "$tmp/runtime" "$tmp/docs"
   chmod 700 "$tmp/runtime"
+  # The program's XDG_STATE_HOME, and the recovery folder in it.
+  state_home=$tmp/state
+  state=$state_home/numino
 }
 
 # start_program [ARGS...]: the program, with a home and desktop folders of
-# its own (its recovery files go to $tmp/state/numino). The session bus
+# its own (its recovery files go to $state). The session bus
 # named here does not exist: without any, the D-Bus library would try to
 # start one for the X display, which would outlive the test. A session
 # manager is reached only when `session_manager` holds its address, and a
@@ -130,11 +151,33 @@ start_program() {
     -u QT_FONT_DPI -u AT_SPI_BUS_ADDRESS \
     DBUS_SESSION_BUS_ADDRESS="${session_bus:-unix:path=$tmp/runtime/no-bus}" \
     HOME="$tmp/home" XDG_CONFIG_HOME="$tmp/config" XDG_DATA_HOME="$tmp/data" \
-    XDG_CACHE_HOME="$tmp/cache" XDG_RUNTIME_DIR="$tmp/runtime" XDG_STATE_HOME="$tmp/state" \
+    XDG_CACHE_HOME="$tmp/cache" XDG_RUNTIME_DIR="$tmp/runtime" XDG_STATE_HOME="$state_home" \
     QT_QPA_PLATFORM=xcb ${session_manager:+SESSION_MANAGER="$session_manager"} \
     "$program" "$@" >>"$tmp/numino.log" 2>&1 &
   numino_pid=$!
 }
+
+# start_manager any|none: a new session manager of the tests' own
+# (session_manager.cpp at $manager), allowing that interaction; sets
+# manager_pid, its log sm_log and the address the program is started with.
+# end_session asks the manager to end the session; cancel_session to end
+# it and cancel that itself once the program has answered.
+managers=0
+start_manager() {
+  managers=$((managers + 1))
+  sm_log=$tmp/manager-$managers.log
+  local address=$tmp/manager-$managers.address
+  # shellcheck disable=SC2154  # set by the script that sources this
+  "$manager" "$sm_log" "$1" >"$address" 2>"$tmp/manager-$managers.errors" &
+  manager_pid=$!
+  other_pids+=("$manager_pid")
+  wait_for 10 "the session manager's address" grep -q . "$address"
+  session_manager=$(head -n 1 "$address")
+}
+logged() { grep -qx "$1" "$sm_log"; }
+expect_logged() { wait_for 30 "the session manager to record '$1'" logged "$1"; }
+end_session() { kill -USR1 "$manager_pid"; }
+cancel_session() { kill -USR2 "$manager_pid"; }
 
 # start_accessibility_bus: a private session bus, and the accessibility bus
 # of at-spi2-core that it points to, for the program and whatever reads it;

@@ -14,8 +14,10 @@
 
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "files/FileReasons.h"
 #include "support/Disk.h"
 
 namespace {
@@ -23,7 +25,6 @@ namespace {
 using numino::FileError;
 using numino::testing::AttributeOf;
 using numino::testing::BreakingFileAccess;
-using numino::testing::DeadProcess;
 using numino::testing::Get;
 using numino::testing::kSharingAcl;
 using numino::testing::Put;
@@ -40,16 +41,30 @@ std::string ReasonOf(Call call) {
   return "<none>";
 }
 
+// A name is bytes: one in Latin-1 is that file, not the one whose name
+// shows its bytes as U+FFFD.
 TEST(FileAccess, WriteThenReadBack) {
   const TemporaryFolder dir;
   FileAccess files;
-  const std::string path = dir.Path("pippo.nmo");
-  files.WriteFile(path, "123\r\n");
-  EXPECT_TRUE(files.FileExists(path));
-  files.WriteFile(path, "45\r\n");  // replaces, never appends
-  const numino::FileStart start = files.ReadFileStart(path, 1000);
-  EXPECT_EQ(start.bytes, "45\r\n");
-  EXPECT_TRUE(start.wholeFile);
+  Put(dir.Path("\xEF\xBF\xBDt\xEF\xBF\xBD.nmo"), "altro");
+  for (const char* name : {"pippo.nmo", "\xE9t\xE9.nmo"}) {
+    const std::string path = dir.Path(name);
+    files.WriteFile(path, "123\r\n", std::nullopt);
+    EXPECT_TRUE(files.FileExists(path));
+    files.WriteFile(path, "45\r\n", files.StampOf(path));  // replaces, never appends
+    const numino::FileStart start = files.ReadFileStart(path, 1000);
+    EXPECT_EQ(start.bytes, "45\r\n");
+    EXPECT_TRUE(start.wholeFile);
+  }
+  EXPECT_EQ(Get(dir.Path("\xEF\xBF\xBDt\xEF\xBF\xBD.nmo")), "altro");
+  // Changed in place by a program that then sets the time back: the
+  // inode's change time tells.
+  const numino::FileStamp before = *files.StampOf(dir.Path("pippo.nmo"));
+  const struct timespec times[2] = {{before.modifiedSeconds, before.modifiedNanoseconds},
+                                    {before.modifiedSeconds, before.modifiedNanoseconds}};
+  Put(dir.Path("pippo.nmo"), "67\r\n");
+  ASSERT_EQ(utimensat(AT_FDCWD, dir.Path("pippo.nmo").c_str(), times, 0), 0);
+  EXPECT_FALSE(files.StampOf(dir.Path("pippo.nmo"))->SameAs(before));
 }
 
 TEST(FileAccess, ReadsAtMostTheLimit) {
@@ -114,7 +129,7 @@ TEST(FileAccess, WriteRefusesFoldersDevicesAndMissingFolders) {
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.path);
-    EXPECT_EQ(ReasonOf([&] { files.WriteFile(r.path, "x"); }), r.reason);
+    EXPECT_EQ(ReasonOf([&] { files.WriteFile(r.path, "x", files.StampOf(r.path)); }), r.reason);
   }
   struct stat info = {};
   ASSERT_EQ(stat("/dev/null", &info), 0);
@@ -160,12 +175,14 @@ TEST_P(Saving, ReplacesWhatItCanCopyAndSyncsTheFolder) {
   BreakingFileAccess files;
   if (*r.reason != '\0') files.failAt = BreakingFileAccess::Step::SyncFolder;
   std::string atSync = "<not synced>";
-  files.atFolderSync = [&] { atSync = Get(path); };
+  files.before = [&](DurableOutcome::Step step) {
+    if (step == DurableOutcome::Step::SyncFolder) atSync = Get(path);
+  };
   std::string reason;
   std::optional<numino::FileStamp> unconfirmed;
   std::optional<numino::FileStamp> written;
   try {
-    written = files.WriteFile(path, kNew);
+    written = files.WriteFile(path, kNew, files.StampOf(path));
   } catch (const FileError& error) {
     reason = error.Reason();
     unconfirmed = error.UnconfirmedStamp();
@@ -249,27 +266,25 @@ INSTANTIATE_TEST_SUITE_P(Rows, Saving, ::testing::ValuesIn(kSaveRows),
                          [](const auto& info) { return std::string(info.param.name); });
 
 // What lies in the folder under the row's name before a save.
-enum class Leftover { OldFile, NewFile, OtherUsersOldFile, SecondName, Folder, Link };
+enum class Leftover { Unheld, Held, SecondName, Folder, Link };
 
 struct LeftoverRow {
   const char* name;
-  const char* before;  // the leftover's name: `before`, a process number, `after`
-  bool dead;           // the dead process's number, else a running one's
-  const char* after;
+  const char* leftover;
   Leftover what;
+  int age;  // seconds
   bool removed;
 };
 
 class LeftoversOfEarlierSaves : public ::testing::TestWithParam<LeftoverRow> {};
 
-TEST_P(LeftoversOfEarlierSaves, OnlyOursOfADeadProcessAreRemoved) {
+// A writer holds its temporary file for as long as it writes; one that
+// nobody holds is a dead write's, whoever made it and whatever its number.
+TEST_P(LeftoversOfEarlierSaves, OnlyTemporaryFilesNobodyHoldsAreRemoved) {
   const LeftoverRow& r = GetParam();
-  if (r.what == Leftover::OtherUsersOldFile && geteuid() != 0) {
-    GTEST_SKIP() << "needs root to give the file to another user";
-  }
   const TemporaryFolder dir;
-  const std::string path =
-      dir.Path() + "/" + r.before + std::to_string(r.dead ? DeadProcess() : getppid()) + r.after;
+  const std::string path = dir.Path(r.leftover);
+  Descriptor holder;
   switch (r.what) {
     case Leftover::Folder:
       ASSERT_EQ(mkdir(path.c_str(), 0755), 0);
@@ -277,42 +292,94 @@ TEST_P(LeftoversOfEarlierSaves, OnlyOursOfADeadProcessAreRemoved) {
     case Leftover::Link:
       ASSERT_EQ(symlink("pippo.nmo", path.c_str()), 0);
       break;
-    default: {
+    default:
       Put(path, "mezzo documento");
-      // An hour old, so that only what the row changes keeps it.
-      numino::testing::MakeOld(path, r.what == Leftover::NewFile ? 0 : 3600);
-      if (r.what == Leftover::OtherUsersOldFile) {
-        ASSERT_EQ(chown(path.c_str(), 4321, 4321), 0);
-      }
+      numino::testing::MakeOld(path, r.age);
       if (r.what == Leftover::SecondName) {
         ASSERT_EQ(link(path.c_str(), (path + "-doc").c_str()), 0);
       }
-    }
+      if (r.what == Leftover::Held) {
+        holder = Descriptor(open(path.c_str(), O_RDONLY | O_CLOEXEC));
+        ASSERT_TRUE(LockNow(holder.Get()));
+      }
   }
 
-  FileAccess().WriteFile(dir.Path("pippo.nmo"), kNew);
+  FileAccess().WriteFile(dir.Path("pippo.nmo"), kNew, std::nullopt);
   struct stat info = {};
   EXPECT_EQ(lstat(path.c_str(), &info) != 0, r.removed);
 }
 
 const LeftoverRow kLeftoverRows[] = {
-    {"DeadSavesFirstName", ".numino-", true, "-0", Leftover::OldFile, true},
-    {"DeadSavesLastName", ".numino-", true, "-99", Leftover::OldFile, true},
-    {"RunningProcesssKept", ".numino-", false, "-0", Leftover::OldFile, false},
-    {"ThisMinutesKept", ".numino-", true, "-0", Leftover::NewFile, false},
-    {"AnotherUsersKept", ".numino-", true, "-0", Leftover::OtherUsersOldFile, false},
-    {"SecondNameOfAFileKept", ".numino-", true, "-0", Leftover::SecondName, false},
-    {"FolderKept", ".numino-", true, "-0", Leftover::Folder, false},
-    {"SymbolicLinkKept", ".numino-", true, "-0", Leftover::Link, false},
-    {"NameWithAnExtensionKept", ".numino-", true, "-0.nmo", Leftover::OldFile, false},
-    {"NameWithALetterKept", ".numino-", true, "-x", Leftover::OldFile, false},
-    {"NameBeyondTheLastAttemptKept", ".numino-", true, "-100", Leftover::OldFile, false},
-    {"NameWithALeadingZeroKept", ".numino-0", true, "-0", Leftover::OldFile, false},
-    {"NameWithoutAnAttemptKept", ".numino-", true, "", Leftover::OldFile, false},
-    {"NameNotHiddenKept", "numino-", true, "-0", Leftover::OldFile, false},
+    {"UnheldRemoved", ".numino-0123456789az", Leftover::Unheld, 0, true},
+    {"HeldKept", ".numino-0123456789az", Leftover::Held, 3600, false},
+    {"OlderFormOfALiveProcessRemoved", ".numino-1-99", Leftover::Unheld, 3600, true},
+    {"OlderFormOfThisMinuteKept", ".numino-1-0", Leftover::Unheld, 0, false},
+    {"SecondNameOfAFileKept", ".numino-0123456789az", Leftover::SecondName, 3600, false},
+    {"FolderKept", ".numino-0123456789az", Leftover::Folder, 0, false},
+    {"SymbolicLinkKept", ".numino-0123456789az", Leftover::Link, 0, false},
+    {"NameWithAnExtensionKept", ".numino-0123456789az.nmo", Leftover::Unheld, 3600, false},
+    {"CapitalsKept", ".numino-0123456789AZ", Leftover::Unheld, 3600, false},
+    {"NameNotHiddenKept", "numino-0123456789az", Leftover::Unheld, 3600, false},
+    {"OlderFormBeyondTheLastAttemptKept", ".numino-1-100", Leftover::Unheld, 3600, false},
 };
 
 INSTANTIATE_TEST_SUITE_P(Rows, LeftoversOfEarlierSaves, ::testing::ValuesIn(kLeftoverRows),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// A save writes only the file it checked: another program that swaps the
+// name for a link to a third file, or for another file, between any two
+// steps of it makes it fail with the reason, and writes neither of them.
+TEST(FileAccess, ANameSwappedBetweenAnyTwoStepsFailsTheSave) {
+  using Step = DurableOutcome::Step;
+  const Step steps[] = {Step::Open, Step::Create, Step::Write,
+                        Step::Sync, Step::Rename, Step::SyncFolder};
+  for (const bool inPlace : {false, true}) {
+    for (const Step step : steps) {
+      for (const bool toLink : {true, false}) {
+        if (inPlace && step != Step::Open && step != Step::Write && step != Step::Sync) continue;
+        SCOPED_TRACE(::testing::Message() << inPlace << static_cast<int>(step) << toLink);
+        const TemporaryFolder dir;
+        const std::string path = dir.Path("pippo.nmo");
+        Put(path, kOld);
+        Put(dir.Path("altrui.nmo"), "di un altro");
+        if (inPlace) {
+          ASSERT_EQ(link(path.c_str(), dir.Path("copia.nmo").c_str()), 0);
+        }
+        BreakingFileAccess files;
+        bool swapped = false;
+        files.before = [&](Step now) {
+          if (now != step || std::exchange(swapped, true)) return;
+          ASSERT_EQ(rename(path.c_str(), dir.Path("spostato.nmo").c_str()), 0);
+          if (toLink) {
+            ASSERT_EQ(symlink("altrui.nmo", path.c_str()), 0);
+          } else {
+            Put(path, "messo al suo posto");
+          }
+        };
+        EXPECT_EQ(ReasonOf([&] { files.WriteFile(path, kNew, files.StampOf(path)); }),
+                  files::kReplaced);
+        EXPECT_TRUE(swapped);
+        EXPECT_EQ(Get(dir.Path("altrui.nmo")), "di un altro");
+        EXPECT_EQ(Get(path), toLink ? "di un altro" : "messo al suo posto");
+        struct stat info = {};
+        EXPECT_TRUE(lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode) == toLink);
+      }
+    }
+  }
+}
+
+// A temporary file's name that is taken makes the save try others, and
+// the reason is in Italian.
+TEST(FileAccess, TakenTemporaryNamesAreSteppedRound) {
+  const TemporaryFolder dir;
+  BreakingFileAccess files;
+  files.failAt = DurableOutcome::Step::Create;
+  files.failWith = EEXIST;
+  int tries = 0;
+  files.before = [&](DurableOutcome::Step step) { tries += step == DurableOutcome::Step::Create; };
+  EXPECT_EQ(ReasonOf([&] { files.WriteFile(dir.Path("pippo.nmo"), kNew, std::nullopt); }),
+            "esiste già un file con quel nome");
+  EXPECT_GT(tries, 1);
+}
 
 }  // namespace

@@ -10,8 +10,8 @@
 #include <variant>
 
 #include "FuzzSupport.h"
-#include "document/RecoveryFormat.h"
 #include "model/NuminoSchema.h"
+#include "recovery/RecoveryFormat.h"
 #include "support/FakePlatform.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

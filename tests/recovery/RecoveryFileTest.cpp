@@ -10,6 +10,7 @@
 
 #include <ctime>
 
+#include "document/NmoFormat.h"
 #include "support/Disk.h"
 #include "support/FakePlatform.h"
 
@@ -23,6 +24,9 @@ void SetTime(const std::string& path, time_t seconds) {
   numino::testing::MakeOld(path, static_cast<int>(::time(nullptr) - seconds));
 }
 
+// Neither an emptied file (a clean close that could not delete it) nor one
+// whose work its document holds (saved, then killed) is offered: a clean
+// close never reads as a crash. Both go.
 TEST(RecoveryFile, DamagedFilesAreSetAsideAndOnlyTheNewestIsTaken) {
   const TemporaryFolder folder;
   numino::testing::FakePlatform platform;
@@ -35,13 +39,20 @@ TEST(RecoveryFile, DamagedFilesAreSetAsideAndOnlyTheNewestIsTaken) {
   Put(folder.Path("a.recovery"), Format(WorkOf(newer)));
   Put(folder.Path("b.recovery"), Format(WorkOf(older)));
   Put(folder.Path("c.recovery"), "numino-recovery 2\n");
-  // Writes cut short: by a crash, and by a program still running.
-  const std::string dead = ".numino-" + std::to_string(numino::testing::DeadProcess()) + "-0";
-  const std::string running = ".numino-" + std::to_string(::getppid()) + "-0";
+  Put(folder.Path("d.recovery"), "");
+  numino::NuminoSchema saved(platform);
+  saved.SetBuffer(3, 3, 3, false);
+  saved.fileName = folder.Path("partita.nmo");
+  Put(saved.fileName, numino::nmo::Format(saved.cellValues));
+  Put(folder.Path("e.recovery"), Format(WorkOf(saved)));
+  SetTime(folder.Path("e.recovery"), 2100000000);
+  // Writes cut short: by a crash, and by a program still writing.
+  const std::string dead = ".numino-deadwrite000";
+  const std::string running = ".numino-livewrite000";
   Put(folder.Path(dead), "half");
   Put(folder.Path(running), "half");
-  numino::testing::MakeOld(folder.Path(dead), 3600);
-  numino::testing::MakeOld(folder.Path(running), 3600);
+  const Descriptor writing(::open(folder.Path(running).c_str(), O_RDONLY | O_CLOEXEC));
+  ASSERT_TRUE(LockNow(writing.Get()));
   Put(folder.Path("notes.txt"), "not ours to touch");
   SetTime(folder.Path("a.recovery"), 2000000000);
   SetTime(folder.Path("b.recovery"), 1000000000);
@@ -51,8 +62,9 @@ TEST(RecoveryFile, DamagedFilesAreSetAsideAndOnlyTheNewestIsTaken) {
   ASSERT_TRUE(work.has_value());
   EXPECT_EQ(work->cells[2][2], 2) << "not the newest";
   EXPECT_EQ(file.Path(), folder.Path("a.recovery"));
-  EXPECT_EQ(Entries(folder.Path()), (std::vector<std::string>{running, "a.recovery", "b.recovery",
-                                                              "c.recovery.damaged", "notes.txt"}));
+  EXPECT_EQ(Entries(folder.Path()),
+            (std::vector<std::string>{running, "a.recovery", "b.recovery", "c.recovery.damaged",
+                                      "notes.txt", "partita.nmo"}));
 }
 
 }  // namespace
@@ -111,6 +123,27 @@ TEST(RecoveryFile, OnlyAFolderOfTheUsersOwnIsUsed) {
     ASSERT_EQ(::lstat(numino.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 07777, 0700u);
     EXPECT_EQ(numino::testing::Get(file.Path()), "lavoro");
+  }
+}
+
+}  // namespace
+
+namespace {
+
+// A file that cannot be deleted is emptied, which offers nothing; Remove
+// says so only when that is not sure either.
+TEST(RecoveryFile, AFileThatCannotBeDeletedIsEmptied) {
+  using Step = DurableOutcome::Step;
+  for (const Step also : {Step::Unlink, Step::Sync}) {
+    const TemporaryFolder folder;
+    numino::testing::BreakingWrites calls;
+    RecoveryFile file(folder.Path(), calls);
+    ASSERT_EQ(file.Write("lavoro"), std::nullopt);
+    const std::string path = file.Path();
+    calls.failWith = EPERM;
+    calls.before = [&](Step step) { calls.failAt = step == also ? also : Step::Unlink; };
+    EXPECT_EQ(file.Remove().value_or(""), also == Step::Sync ? "permesso negato" : "");
+    EXPECT_EQ(numino::testing::Get(path), "");
   }
 }
 

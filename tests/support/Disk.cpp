@@ -3,7 +3,6 @@
 #include <fcntl.h>
 #include <ftw.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
@@ -59,16 +58,6 @@ std::vector<std::string> Entries(const std::string& folder) {
   }
   std::sort(names.begin(), names.end());
   return names;
-}
-
-pid_t DeadProcess() {
-  static const pid_t dead = [] {
-    const pid_t child = ::fork();
-    if (child == 0) ::_exit(0);
-    ::waitpid(child, nullptr, 0);
-    return child;
-  }();
-  return dead;
 }
 
 void MakeOld(const std::string& path, int age) {

@@ -35,9 +35,6 @@ std::string Get(const std::string& path);
 // The names in a folder, hidden ones too, sorted; without "." and "..".
 std::vector<std::string> Entries(const std::string& folder);
 
-// The number of a process that has ended: no write of its can still be
-// running.
-pid_t DeadProcess();
 // Sets a file's times to `age` seconds ago.
 void MakeOld(const std::string& path, int age);
 
@@ -59,36 +56,42 @@ inline const std::string kSharingAcl(
 
 // The system's write calls, except that the step `failAt` fails with
 // `failWith`; a write fails after half the bytes, as on a full disk.
-// `atFolderSync` runs just before every folder sync, so a test can see what
-// the file holds by then; `folderSyncs` counts them.
+// `before` runs just before every step, so a test can see what the file
+// holds by then, or change the folder; `folderSyncs` counts those syncs.
 class BreakingWrites : public WriteCalls {
  public:
   using Step = DurableOutcome::Step;
   std::optional<Step> failAt;
   int failWith = EIO;
-  std::function<void()> atFolderSync;
+  std::function<void(Step)> before;
   int folderSyncs = 0;
 
+  int Open(int folder, const char* name) override {
+    return Fails(Step::Open) ? -1 : WriteCalls::Open(folder, name);
+  }
   int Create(int folder, const char* name, mode_t mode) override {
     return Fails(Step::Create) ? -1 : WriteCalls::Create(folder, name, mode);
   }
   bool WriteAll(int fd, std::string_view bytes) override {
-    if (failAt != Step::Write) return WriteCalls::WriteAll(fd, bytes);
+    if (failAt != Step::Write) return !Fails(Step::Write) && WriteCalls::WriteAll(fd, bytes);
     WriteCalls::WriteAll(fd, bytes.substr(0, bytes.size() / 2));
     return !Fails(Step::Write);
   }
   int Sync(int fd) override { return Fails(Step::Sync) ? -1 : WriteCalls::Sync(fd); }
-  int Rename(int folder, const char* from, const char* to) override {
-    return Fails(Step::Rename) ? -1 : WriteCalls::Rename(folder, from, to);
+  int Rename(int folder, const char* from, const char* to, unsigned flags) override {
+    return Fails(Step::Rename) ? -1 : WriteCalls::Rename(folder, from, to, flags);
+  }
+  int Unlink(int folder, const char* name) override {
+    return Fails(Step::Unlink) ? -1 : WriteCalls::Unlink(folder, name);
   }
   int SyncFolder(int folder) override {
     ++folderSyncs;
-    if (atFolderSync) atFolderSync();
     return Fails(Step::SyncFolder) ? -1 : WriteCalls::SyncFolder(folder);
   }
 
  private:
-  bool Fails(Step step) const {
+  bool Fails(Step step) {
+    if (before) before(step);
     if (failAt != step) return false;
     errno = failWith;
     return true;

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <utility>
 
+#include "files/FileReasons.h"
+
 namespace numino::testing {
 
 namespace {
@@ -74,8 +76,12 @@ FileStart FakeFiles::ReadFileStart(const std::string& path, std::size_t maxBytes
           StampFor(path)};
 }
 
-FileStamp FakeFiles::WriteFile(const std::string& path, std::string_view bytes) {
+// The file is checked as the real one is once opened, before anything is
+// written.
+FileStamp FakeFiles::WriteFile(const std::string& path, std::string_view bytes,
+                               const std::optional<FileStamp>& expected) {
   if (record) writes.push_back(path);
+  if (StampOf(path) != expected) throw FileError(path, files::kReplaced);
   if (whileWriting) whileWriting();
   if (const auto failing = failingWrites.find(path); failing != failingWrites.end()) {
     throw FileError(path, failing->second);

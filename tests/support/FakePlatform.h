@@ -61,7 +61,8 @@ class FakeFiles : public Files {
   bool FileExists(const std::string& path) override;
   std::optional<FileStamp> StampOf(const std::string& path) override;
   FileStart ReadFileStart(const std::string& path, std::size_t maxBytes) override;
-  FileStamp WriteFile(const std::string& path, std::string_view bytes) override;
+  FileStamp WriteFile(const std::string& path, std::string_view bytes,
+                      const std::optional<FileStamp>& expected) override;
 
   std::map<std::string, std::string> files;          // path -> contents
   std::map<std::string, std::string> failingWrites;  // path -> reason

@@ -52,7 +52,7 @@ struct Window {
 
   explicit Window(bool changed, std::optional<MessageAnswer> answer = std::nullopt) {
     platform.files = {{kPippo, numino::testing::kPippoFile}, {kAltro, kDiagonal}};
-    window.OpenDocument(QString::fromStdString(kPippo));
+    window.OpenDocument(kPippo);
     if (changed) {
       window.Schema().SetBuffer(4, 4, 7, false);
       window.Schema().ToggleUserExclusion(5, 5, 3);
@@ -77,7 +77,7 @@ TEST(CommandLineFile, OpensAsApriWithoutDialogOrPrompt) {
 
   w.platform.files["/tmp/lettera.nmo"] = "Cara Anna,\r\n";
   frmNumino window(w.platform, QStringLiteral("Numino"));
-  window.OpenDocument(QStringLiteral("/tmp/lettera.nmo"));
+  window.OpenDocument("/tmp/lettera.nmo");
   EXPECT_EQ(Shown(w.platform),
             Texts{"Impossibile aprire il file /tmp/lettera.nmo: la riga 1 contiene "
                   "un carattere che non è una cifra (colonna 1)."});
@@ -118,7 +118,7 @@ TEST(Paste, APuzzleBecomesANewModifiedDocumentAfterThePrompt) {
     if (r.replaced) {
       // What opening the same puzzle from a file gives, but unnamed and modified.
       Window opened(false);
-      opened.window.OpenDocument(QString::fromStdString(kAltro));
+      opened.window.OpenDocument(kAltro);
       ModelSnapshot expected(opened.window.Schema());
       expected.modified = true;
       EXPECT_TRUE(ModelSnapshot(w.window.Schema()) == expected);

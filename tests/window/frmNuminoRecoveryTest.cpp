@@ -15,8 +15,8 @@
 #include <string>
 #include <variant>
 
-#include "document/RecoveryFormat.h"
 #include "recovery/RecoveryFile.h"
+#include "recovery/RecoveryFormat.h"
 #include "recovery/WorkRecovery.h"
 #include "support/FakePlatform.h"
 #include "support/ManualTimer.h"
@@ -277,9 +277,11 @@ TEST(WorkRecovery, TheEndOfTheSessionAsksAsClosingDoes) {
     EXPECT_EQ(asked, r.modified) << "asked for interaction without need";
     EXPECT_EQ(s.platform.messages.size(), r.prompts);
     EXPECT_EQ(s.platform.writes, r.writes);
-    // The manager then closes the window: it asks only when the session
-    // was to go on.
+    // The manager's "die" then tells the application to quit, which closes
+    // the window: it asks only when the session was to go on.
     s.platform.messageAnswers = {MessageAnswer::Cancel};
+    QEvent quit(QEvent::Quit);
+    s.window->eventFilter(qApp, &quit);
     EXPECT_EQ(s.Close(), r.sessionEnds) << "the close after the session's end asked again";
     if (!r.sessionEnds) continue;
     EXPECT_EQ(s.Files().size(), r.fileAfterClose ? 1u : 0u);
@@ -297,7 +299,7 @@ TEST(WorkRecovery, AWorkThatCannotBeKeptIsToldAndASaveWaitsForTheFile) {
   ASSERT_EQ(s.platform.messages.size(), 1u);
   EXPECT_EQ(s.platform.messages[0].text,
             "Impossibile conservare il lavoro non salvato nella cartella " + s.folder +
-                ": la cartella non esiste. Conviene salvare il documento.");
+                ": non è una cartella. Conviene salvare il documento.");
   EXPECT_EQ(s.platform.messages[0].title, "Numino");
   EXPECT_EQ(s.platform.messages[0].style, MessageStyle::OkExclamation);
 

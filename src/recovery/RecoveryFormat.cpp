@@ -1,4 +1,4 @@
-#include "document/RecoveryFormat.h"
+#include "recovery/RecoveryFormat.h"
 
 #include <charconv>
 #include <limits>
@@ -237,7 +237,12 @@ std::string Format(const Work& work) {
   if (const auto& s = work.fileStamp) {
     text += "stamp " + std::to_string(s->device) + ' ' + std::to_string(s->inode) + ' ' +
             std::to_string(s->size) + ' ' + std::to_string(s->modifiedSeconds) + ' ' +
-            std::to_string(s->modifiedNanoseconds) + '\n';
+            std::to_string(s->modifiedNanoseconds);
+    if (s->changed) {
+      text +=
+          ' ' + std::to_string(s->changed->seconds) + ' ' + std::to_string(s->changed->nanoseconds);
+    }
+    text += '\n';
   } else {
     text += "stamp none\n";
   }
@@ -287,14 +292,23 @@ std::variant<Work, ParseError> Parse(std::string_view text) {
     const std::vector<std::string_view> words = Words(*stampLine);
     constexpr auto kMax64 = std::numeric_limits<std::int64_t>::max();
     constexpr auto kMin64 = std::numeric_limits<std::int64_t>::min();
-    if (words.size() != 6 || words[0] != "stamp") return ParseError{"stamp"};
+    // Without the inode's change time, as an older version wrote it.
+    if ((words.size() != 6 && words.size() != 8) || words[0] != "stamp") {
+      return ParseError{"stamp"};
+    }
     const auto device = Number<std::uint64_t>(words[1], 0, ~std::uint64_t{0});
     const auto inode = Number<std::uint64_t>(words[2], 0, ~std::uint64_t{0});
     const auto size = Number<std::int64_t>(words[3], 0, kMax64);
     const auto seconds = Number<std::int64_t>(words[4], kMin64, kMax64);
     const auto nanoseconds = Number<std::int64_t>(words[5], 0, 999'999'999);
     if (!device || !inode || !size || !seconds || !nanoseconds) return ParseError{"stamp"};
-    work.fileStamp = FileStamp{*device, *inode, *size, *seconds, *nanoseconds};
+    work.fileStamp = FileStamp{*device, *inode, *size, *seconds, *nanoseconds, std::nullopt};
+    if (words.size() == 8) {
+      const auto changed = Number<std::int64_t>(words[6], kMin64, kMax64);
+      const auto changedNanoseconds = Number<std::int64_t>(words[7], 0, 999'999'999);
+      if (!changed || !changedNanoseconds) return ParseError{"stamp"};
+      work.fileStamp->changed = FileTime{*changed, *changedNanoseconds};
+    }
   }
   // A stamp belongs to a file: without a name there is nothing it stamps.
   if (work.fileStamp && work.fileName.empty()) return ParseError{"stamp without a file"};

@@ -25,7 +25,9 @@
 //   modified 0|1
 //   file NAME                      the document's path, %XX for the bytes
 //                                  below 0x20, 0x7F and '%'; empty = none
-//   stamp none | DEV INO SIZE SEC NSEC
+//   stamp none | DEV INO SIZE SEC NSEC [CSEC CNSEC]
+//                                  CSEC CNSEC: the inode's change time,
+//                                  missing in an older version's file
 //   history COUNT POS              then COUNT lines "ROW COL OLD NEW", the
 //                                  records as the history holds them
 //   end

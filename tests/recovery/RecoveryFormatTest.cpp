@@ -1,4 +1,4 @@
-#include "document/RecoveryFormat.h"
+#include "recovery/RecoveryFormat.h"
 
 #include <gtest/gtest.h>
 
@@ -22,7 +22,8 @@ using testing::Repeat;
 // typed, one undone, digits ruled out by hand, a named file.
 void PlaySession(BoardSession& s) {
   s.schema.fileName = "/home/anna/la mia partita.nmo";
-  s.schema.fileStamp = FileStamp{2049, 131, 99, 1765000000, 123456789};
+  s.schema.fileStamp =
+      FileStamp{2049, 131, 99, 1765000000, 123456789, std::nullopt};  // as 1.1 kept it
   s.Select(1, 1);
   s.Char('5');
   s.Select(4, 7);

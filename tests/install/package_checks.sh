@@ -112,10 +112,15 @@ case "$1" in
     purged "$version"
 
     # 1.1.0, built once from its release commit and kept, then this one.
+    # GCC 14 (Debian 13) rejects 1.1.0's constexpr table of file errors,
+    # which holds const pointers that are not constexpr; GCC 12 let it
+    # pass. Made const, it builds; the package is 1.1.0's all the same.
     old=$old_builds/numino-1.1.0
     if ! compgen -G "$old/numino_1.1.0_*.deb" >/dev/null; then
       fresh "$old/source"
       git -C "$src" archive c0e2121 | tar -x -C "$old/source" &&
+        sed -i 's/^constexpr KnownError kKnownErrors/const KnownError kKnownErrors/' \
+          "$old/source/src/ui/FileAccess.cpp" &&
         env -u CI cmake -S "$old/source" -B "$old/build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
           -DNUMINO_BUILD_TESTS=OFF -DNUMINO_BUILD_BENCH=OFF >"$old/build.log" 2>&1 &&
         cmake --build "$old/build" >>"$old/build.log" 2>&1 &&

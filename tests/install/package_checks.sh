@@ -62,7 +62,7 @@ case "$1" in
     # and Numino starts and is known to the desktop's caches; purged, it
     # leaves no file behind. This changes the system it runs on, so it
     # runs only as root and where no Numino is installed, and puts the
-    # system back as it found it, whatever happens.
+    # system back as it found it, also when a check fails.
     scratch=$4 old_builds=$5
     [ "$(id -u)" -eq 0 ] || skip "installing a package needs root"
     state=$(dpkg-query -W -f='${db:Status-Status}' numino 2>/dev/null)

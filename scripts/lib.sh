@@ -50,6 +50,15 @@ NUMINO_FUZZ_PACKAGES=(cmake ninja-build clang libclang-rt-dev libgtest-dev)
 # format check, and the fuzzers' packages. Asked for all at once before
 # anything is built, so that a run does not stop halfway for more.
 NUMINO_CI_PACKAGES=("${NUMINO_PACKAGES[@]}" clang-format "${NUMINO_FUZZ_PACKAGES[@]}")
+# The release files (scripts/package): the build tools, git for the source
+# tarball, Python for the changelog, and debhelper and build-essential
+# (which dpkg-buildpackage asks for) for the Debian package.
+NUMINO_PACKAGING_PACKAGES=("${NUMINO_RUN_PACKAGES[@]}" git python3 debhelper build-essential)
+# The package's tests (tests/install) build it, check it with lintian and
+# with blhc (the hardening flags in the build log), install it and purge
+# it; the MIME database is one of the caches they look in. scripts/test
+# asks for them with the test packages.
+NUMINO_PACKAGE_TEST_PACKAGES=("${NUMINO_PACKAGING_PACKAGES[@]}" lintian blhc shared-mime-info)
 
 numino_root() { cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd; }
 

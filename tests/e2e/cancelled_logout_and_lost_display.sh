@@ -47,6 +47,7 @@ has_recovery || fail "No to a logout that was then cancelled took the recovery f
 esci_asks
 kill "$numino_pid" "$manager_pid"
 wait "$numino_pid" "$manager_pid" 2>/dev/null
+numino_pid=
 rm -rf "$state"
 
 cancelled_logout none 3

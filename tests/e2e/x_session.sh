@@ -13,10 +13,12 @@
 # give it back themselves, as the window manager would.
 
 readonly kSkip=77
+# program_constant FILE SED_SCRIPT: what the script prints of the program's
+# source file src/FILE, where the constants below are defined.
+program_constant() { sed -n "$2" "$(dirname "${BASH_SOURCE[0]}")/../../src/$1"; }
 # The board's layout, as the program's own geometry gives it.
 geometry_value() {
-  sed -n "s/^inline constexpr int $1 = \([0-9]*\);.*/\1/p" \
-    "$(dirname "${BASH_SOURCE[0]}")/../../src/display/BoardGeometry.h"
+  program_constant display/BoardGeometry.h "s/^inline constexpr int $1 = \([0-9]*\);.*/\1/p"
 }
 kCellPitch=$(geometry_value kCellPitch)
 kBoardOrigin=$(geometry_value kBoardOrigin)
@@ -30,8 +32,7 @@ readonly kBlack=0,0,0 kWhite=255,255,255 kGreen=0,255,0 kRed=255,0,0
 # often it tries again when it cannot, in milliseconds, as
 # src/recovery/WorkRecovery.h says.
 recovery_ms() {
-  sed -n "s/.*std::chrono::milliseconds $1{\([0-9]*\)};.*/\1/p" \
-    "$(dirname "${BASH_SOURCE[0]}")/../../src/recovery/WorkRecovery.h"
+  program_constant recovery/WorkRecovery.h "s/.*std::chrono::milliseconds $1{\([0-9]*\)};.*/\1/p"
 }
 kRecoveryDelayMs=$(recovery_ms kDelay)
 kRecoveryRetryMs=$(recovery_ms kRetry)

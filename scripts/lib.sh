@@ -17,11 +17,12 @@ else
   NUMINO_FONT_PACKAGE=fonts-liberation
 fi
 
-# Build and run (scripts/run): compiler, build tools, Qt 6, the font the
-# board is drawn with and Qt's Italian translations.
+# Build and run (scripts/run): compiler, build tools, Qt 6, the X client
+# library that asks a clipboard's owner for its size, the font the board is
+# drawn with and Qt's Italian translations.
 NUMINO_RUN_PACKAGES=(
   cmake ninja-build g++
-  qt6-base-dev libgl-dev qt6-translations-l10n "$NUMINO_FONT_PACKAGE"
+  qt6-base-dev libgl-dev libxcb1-dev qt6-translations-l10n "$NUMINO_FONT_PACKAGE"
 )
 # An X server without a screen, and the xauth that xvfb-run needs: the tests
 # that need a real X server run on it, and scripts/run suggests xvfb-run
@@ -30,14 +31,14 @@ NUMINO_XVFB_PACKAGES=(xvfb xauth)
 # Build and test (scripts/test, scripts/bench): all that, and GoogleTest,
 # Google Benchmark and Xlib (for the start-up probe in bench/), libSM and
 # libICE (for the tests' session manager), the X server and the tools that
-# drive and photograph it, and the desktop-file checkers; a private session
-# bus, the accessibility bus and its Python client for reading the board
-# through AT-SPI, and the screen reader Orca with the speech it talks
-# through.
+# drive it, fill its clipboard and photograph it, and the desktop-file
+# checkers; a private session bus, the accessibility bus and its Python
+# client for reading the board through AT-SPI, and the screen reader Orca
+# with the speech it talks through.
 NUMINO_PACKAGES=(
   "${NUMINO_RUN_PACKAGES[@]}" pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev libx11-dev libsm-dev libice-dev
-  "${NUMINO_XVFB_PACKAGES[@]}" xdotool x11-apps imagemagick
+  "${NUMINO_XVFB_PACKAGES[@]}" xdotool xclip x11-apps imagemagick
   desktop-file-utils appstream dpkg-dev file
   dbus-daemon at-spi2-core python3-gi gir1.2-atspi-2.0
   orca python3-pyatspi speech-dispatcher speech-dispatcher-espeak-ng espeak-ng

@@ -26,6 +26,7 @@
 #include "accessible/BoardAccessible.h"
 #include "board/BoardWidget.h"
 #include "board/ZoomMemory.h"
+#include "clipboard/ClipboardSize.h"
 #include "display/Zoom.h"
 #include "document/DocumentTexts.h"
 #include "document/PastedGrid.h"
@@ -80,6 +81,7 @@ frmNumino::frmNumino(numino::Platform platform, QString programName, QWidget* pa
       schema_(platform_) {
   setWindowTitle(QString::fromUtf8(texts::kProgram));
   board_ = new BoardWidget(this);
+  clipboardSize_ = new ClipboardSize(this);
   setCentralWidget(board_);
   // The board has a fixed pixel geometry, so the window is as big as the
   // menu bar and the board's 240 x 240 pixels times the zoom, and cannot be
@@ -277,24 +279,30 @@ void frmNumino::CopyGrid() {
       QString::fromStdString(numino::FormatCopiedGrid(schema_.cellValues)));
 }
 
-// The text is parsed before anything is asked: a clipboard without a puzzle
-// must not cost the user a save prompt. A text longer than the limit in
-// UTF-16 is longer in UTF-8 too, so it is refused before being converted.
+// The clipboard's owner is asked for the text's size first: a text longer
+// than the limit is refused without being read. The text is parsed before
+// anything is asked: a clipboard without a puzzle must not cost the user a
+// save prompt. A text longer than the limit in UTF-16 is longer in UTF-8
+// too, so it is refused before being converted.
 void frmNumino::PasteGrid() {
-  const QString text = QGuiApplication::clipboard()->text();
-  std::optional<numino::NuminoSchema::Grid> grid;
-  if (static_cast<std::size_t>(text.size()) <= numino::kPasteLimit) {
-    grid = numino::ParsePastedGrid(text.toStdString());
-  }
-  if (!grid) {
-    platform_.dialogs.MessageBox(numino::document::kPasteRefusedText,
-                                 numino::document::kPasteRefusedTitle,
-                                 numino::document::kPasteRefusedStyle);
-    return;
-  }
-  if (QuerySaveChanges() == SavePrompt::Cancelled) return;
-  schema_.NewFromGrid(*grid);
-  AfterCommand(Redraw::Board);
+  clipboardSize_->Ask([this](std::optional<std::size_t> size) {
+    std::optional<numino::NuminoSchema::Grid> grid;
+    if (!size || *size <= numino::kPasteLimit) {
+      const QString text = QGuiApplication::clipboard()->text();
+      if (static_cast<std::size_t>(text.size()) <= numino::kPasteLimit) {
+        grid = numino::ParsePastedGrid(text.toStdString());
+      }
+    }
+    if (!grid) {
+      platform_.dialogs.MessageBox(numino::document::kPasteRefusedText,
+                                   numino::document::kPasteRefusedTitle,
+                                   numino::document::kPasteRefusedStyle);
+      return;
+    }
+    if (QuerySaveChanges() == SavePrompt::Cancelled) return;
+    schema_.NewFromGrid(*grid);
+    AfterCommand(Redraw::Board);
+  });
 }
 
 void frmNumino::mnuSalva_Click() { SaveDocument(false); }

@@ -12,6 +12,7 @@
 #include "recovery/WorkRecovery.h"
 
 class BoardWidget;
+class ClipboardSize;
 class QAction;
 class QMenu;
 class QSessionManager;
@@ -55,7 +56,9 @@ class frmNumino : public QMainWindow {
   void CopyGrid();
   // Ctrl+V on the board: a puzzle in the clipboard's text becomes a new,
   // unnamed, modified document, after asking to save the changes; any other
-  // text is refused with a message and changes nothing.
+  // text is refused with a message and changes nothing. Where another
+  // program holds the clipboard, this happens once it has told the text's
+  // size, and a text too long for a puzzle is refused without being read.
   void PasteGrid();
 
   // Keeps a recovery file of the work in folder from now on: the program
@@ -139,6 +142,7 @@ class frmNumino : public QMainWindow {
   QString programName_;
   QString title_;  // as shown, before escaping for Qt
   BoardWidget* board_ = nullptr;
+  ClipboardSize* clipboardSize_ = nullptr;
   numino::NuminoSchema schema_;  // the one document, for the window's whole life
   std::unique_ptr<WorkRecovery> recovery_;
   // What the end of the session settled, for the close that follows it.

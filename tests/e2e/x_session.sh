@@ -110,7 +110,7 @@ wait_for() {
 x_session_start() {
   program=$1
   local missing=() tool
-  for tool in Xvfb xdotool xwd convert; do
+  for tool in Xvfb xdotool xclip xwd convert; do
     command -v "$tool" >/dev/null 2>&1 || missing+=("$tool")
   done
   if [ ${#missing[@]} -gt 0 ]; then
@@ -118,7 +118,7 @@ x_session_start() {
       echo "FAIL: needed to drive the program on an X server, not installed: ${missing[*]}" >&2
       exit 1
     fi
-    echo "SKIPPED: not installed: ${missing[*]} (packages xvfb xdotool x11-apps imagemagick)"
+    echo "SKIPPED: not installed: ${missing[*]} (packages xvfb xdotool xclip x11-apps imagemagick)"
     exit $kSkip
   fi
   [ -x "$program" ] || { echo "FAIL: no program at $program" >&2; exit 1; }

@@ -1,0 +1,80 @@
+#!/usr/bin/env bash
+# Pastes from another program's clipboard (xclip) into the built program on
+# a private X server: a puzzle comes in and goes back out with Ctrl+C; a
+# text too long for a puzzle is refused, and the program's memory at its
+# peak grows by far less than the text, which it never read.
+#
+#   paste_from_another_program.sh PROGRAM
+#
+# Exit status as solve_save_quit.sh: 0 passed, 77 skipped, 1 failed.
+set -u
+
+# shellcheck source-path=SCRIPTDIR source=x_session.sh
+source "$(dirname "${BASH_SOURCE[0]}")/x_session.sh"
+
+x_session_start "${1:?usage: paste_from_another_program.sh PROGRAM}"
+# shellcheck disable=SC2119  # no arguments: the program starts empty
+start_program
+title='Numino - \(Senza nome\)'
+main_window "$title"
+
+# offer FILE: xclip holds FILE as the clipboard's text until the next one.
+xclip_pid=
+offer() {
+  [ -z "$xclip_pid" ] || kill "$xclip_pid" 2>/dev/null
+  xclip -quiet -selection clipboard -i "$1" 2>>"$tmp/xclip.log" &
+  xclip_pid=$!
+  owned() { xclip -selection clipboard -o -t TARGETS >/dev/null 2>&1; }
+  wait_for 10 "xclip to hold the clipboard" owned
+}
+peak_kb() { awk '/^VmHWM:/ { print $2 }' "/proc/$numino_pid/status"; }
+refusal_shown() { has_window '^Numino$'; }
+# paste_refused WHAT: Ctrl+V, the refusal, and Enter closes it.
+paste_refused() {
+  focus "$main"
+  keys ctrl+v
+  wait_for 30 "the refusal of $1" refusal_shown
+  focus "$(visible_windows '^Numino$' | head -n 1)"
+  keys Return
+  wait_for 10 "the refusal of $1 to close" eval '! refusal_shown'
+}
+
+# A text that is no puzzle: refused. The box is now made once, so what
+# follows measures the paste alone.
+printf 'Ciao\n' >"$tmp/ciao.txt"
+offer "$tmp/ciao.txt"
+paste_refused "a greeting"
+
+# Below xclip's part size, the text comes in one property; above it, in
+# parts. Either way it is refused unread.
+# Read, it would raise the peak by more than its size.
+for kb in 768 65536; do
+  head -c "${kb}K" /dev/zero | tr '\0' 1 >"$tmp/big.txt"
+  before=$(peak_kb)
+  offer "$tmp/big.txt"
+  paste_refused "$kb kB"
+  grown=$(($(peak_kb) - before))
+  [ "$grown" -lt $((kb / 2)) ] || fail "pasting $kb kB raised the peak memory by $grown kB"
+done
+
+# A puzzle from the other program becomes the document, and Ctrl+C gives
+# the same grid back as nine lines of digits.
+puzzle=$tmp/puzzle.txt
+printf '%s\n' 100000000 020000000 003000000 000400000 000050000 000006000 \
+  000000700 000000080 000000009 >"$puzzle"
+offer "$puzzle"
+focus "$main"
+keys ctrl+v
+copied_back() {
+  keys ctrl+c
+  [ "$(xclip -selection clipboard -o 2>/dev/null)" = "$(cat "$puzzle")" ]
+}
+wait_for 30 "the pasted puzzle to be copied back" copied_back
+kill "$xclip_pid" 2>/dev/null
+
+# "&File", "&Esci", and No at the question whether to save.
+keys alt+f e
+answer_prompt "$title" n
+expect_exit 20
+
+echo "PASS: a puzzle pasted from xclip, a greeting and 768 kB and 64 MB refused unread"

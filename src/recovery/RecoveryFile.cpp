@@ -98,35 +98,39 @@ std::string RecoveryFile::Path() const { return name_.empty() ? "" : folder_ + "
 // Looked at without following a link, then opened without following one,
 // and the two compared: a folder swapped for another in between is not
 // used.
-std::variant<Descriptor, std::string> RecoveryFile::OpenFolder(bool create) {
+std::variant<Descriptor, RecoveryFile::Refusal> RecoveryFile::OpenFolder(bool create) {
   struct stat named = {};
-  // ENOTDIR: a file stands where a folder of the path should be.
-  const auto why = [] { return errno == ENOTDIR ? files::kNotAFolder : FileErrorReason(errno); };
+  const auto failed = [] {
+    // ENOTDIR: a file stands where a folder of the path should be.
+    if (errno == ENOTDIR) return Refusal{files::kNotAFolder, true};
+    return Refusal{FileErrorReason(errno), errno == ENOENT};
+  };
   if (::lstat(folder_.c_str(), &named) != 0) {
-    if (errno != ENOENT || !create) return why();
-    if (!MakeFolders(folder_) || ::lstat(folder_.c_str(), &named) != 0) return why();
+    if (errno != ENOENT || !create) return failed();
+    if (!MakeFolders(folder_) || ::lstat(folder_.c_str(), &named) != 0) return failed();
   }
-  if (S_ISLNK(named.st_mode)) return files::kLink;
-  if (!S_ISDIR(named.st_mode)) return files::kNotAFolder;
+  if (S_ISLNK(named.st_mode)) return Refusal{files::kLink, true};
+  if (!S_ISDIR(named.st_mode)) return Refusal{files::kNotAFolder, true};
   Descriptor folder(::open(folder_.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
   struct stat opened = {};
-  if (!folder.Valid() || ::fstat(folder.Get(), &opened) != 0) return FileErrorReason(errno);
-  if (opened.st_dev != named.st_dev || opened.st_ino != named.st_ino) return files::kLink;
-  if (opened.st_uid != ::geteuid()) return files::kOtherUsers;
-  if ((opened.st_mode & 077) != 0 && ::fchmod(folder.Get(), 0700) != 0) {
-    return FileErrorReason(errno);
+  if (!folder.Valid() || ::fstat(folder.Get(), &opened) != 0) return failed();
+  if (opened.st_dev != named.st_dev || opened.st_ino != named.st_ino) {
+    return Refusal{files::kLink, true};
   }
+  if (opened.st_uid != ::geteuid()) return Refusal{files::kOtherUsers, true};
+  if ((opened.st_mode & 077) != 0 && ::fchmod(folder.Get(), 0700) != 0) return failed();
   return folder;
 }
 
-std::optional<numino::recovery::Work> RecoveryFile::TakeOrphan() {
+RecoveryFile::Leftover RecoveryFile::TakeOrphan() {
   auto opened = OpenFolder(false);
-  auto* held = std::get_if<Descriptor>(&opened);
-  if (!held) return std::nullopt;
-  const int folder = held->Get();
+  if (const auto* refused = std::get_if<Refusal>(&opened)) {
+    return {std::nullopt, refused->foreign ? "" : refused->reason};
+  }
+  const int folder = std::get<Descriptor>(opened).Get();
   RemoveUnheldTemporaries(folder);
   const auto names = FolderEntries(folder);
-  if (!names) return std::nullopt;
+  if (!names) return {std::nullopt, FileErrorReason(errno)};
   std::vector<Candidate> candidates;
   for (const std::string& name : *names) {
     if (name.front() == '.' || !name.ends_with(kSuffix)) continue;
@@ -164,7 +168,7 @@ std::optional<numino::recovery::Work> RecoveryFile::TakeOrphan() {
     // wants to see what it held.
     ::renameat(folder, name.c_str(), folder, (name + std::string(kDamagedSuffix)).c_str());
   }
-  if (candidates.empty()) return std::nullopt;
+  if (candidates.empty()) return {};
 
   Candidate* newest = &candidates.front();
   for (Candidate& c : candidates) {
@@ -176,14 +180,14 @@ std::optional<numino::recovery::Work> RecoveryFile::TakeOrphan() {
   Remove();
   name_ = newest->name;
   file_ = std::move(newest->fd);
-  return std::move(newest->work);
+  return {std::move(newest->work), ""};
 }
 
 // The new file is locked before it takes the name: a rename replaces the
 // inode, and the lock of the old one goes with it.
 std::optional<std::string> RecoveryFile::Write(std::string_view bytes) {
   auto opened = OpenFolder(true);
-  if (auto* why = std::get_if<std::string>(&opened)) return *why;
+  if (const auto* refused = std::get_if<Refusal>(&opened)) return refused->reason;
   if (name_.empty()) name_ = NewName();
   DurableOutcome written =
       WriteDurably(calls_, std::get<Descriptor>(opened).Get(), name_, bytes, 0600, LockNow, true);
@@ -200,8 +204,8 @@ std::optional<std::string> RecoveryFile::Remove() {
   const Descriptor file = std::move(file_);
   const bool emptied = ::ftruncate(file.Get(), 0) == 0 && calls_.Sync(file.Get()) == 0;
   auto opened = OpenFolder(false);
-  if (auto* why = std::get_if<std::string>(&opened)) {
-    return emptied ? std::nullopt : std::optional(*why);
+  if (const auto* refused = std::get_if<Refusal>(&opened)) {
+    return emptied ? std::nullopt : std::optional(refused->reason);
   }
   const int folder = std::get<Descriptor>(opened).Get();
   if (StillNamed(folder, name_, file.Get()) && calls_.Unlink(folder, name_.c_str()) != 0) {

@@ -33,15 +33,24 @@ class RecoveryFile {
 
   const std::string& Folder() const { return folder_; }
 
+  // What a start finds in the folder.
+  struct Leftover {
+    std::optional<numino::recovery::Work> work;
+    // Why the folder could not be looked through, in Italian: whatever it
+    // holds stays there for a later start. Empty when it was looked
+    // through, and when it is missing or not the user's own, which holds
+    // no work of theirs.
+    std::string unreadable;
+  };
   // Looks for files that no running program holds. A damaged one, or one of
   // another version, is renamed to NAME.damaged and never offered. One
   // whose work its document on disk already holds (no hand exclusions,
   // the same digits), or an empty one, is deleted when it can be, and
-  // never offered. Of the others the newest is taken over: this program holds it from now on, as
-  // its own file, and gives back its work. The rest stay for later starts.
-  // What dead writes left is removed. Does nothing, and creates nothing,
-  // when the folder does not exist or is not the user's own.
-  std::optional<numino::recovery::Work> TakeOrphan();
+  // never offered. Of the others the newest is taken over: this program
+  // holds it from now on, as its own file, and gives back its work. The
+  // rest stay for later starts. What dead writes left is removed. Creates
+  // nothing.
+  Leftover TakeOrphan();
 
   // Replaces this program's file with bytes, making the folder first when
   // needed. Nothing when the file was written; else why not, in Italian.
@@ -57,10 +66,16 @@ class RecoveryFile {
   std::string Path() const;
 
  private:
-  // The folder, open, once it is the user's own; else why it cannot be
-  // used. A missing one is made (0700, and the missing folders above it)
-  // only when create is set.
-  std::variant<Descriptor, std::string> OpenFolder(bool create);
+  // Why the folder cannot be used, in Italian; foreign when it is missing
+  // or not the user's own, so that no work of theirs can be in it.
+  struct Refusal {
+    std::string reason;
+    bool foreign = false;
+  };
+  // The folder, open, once it is the user's own; else why not. A missing
+  // one is made (0700, and the missing folders above it) only when create
+  // is set.
+  std::variant<Descriptor, Refusal> OpenFolder(bool create);
 
   std::string folder_;
   WriteCalls& calls_;

@@ -43,8 +43,9 @@ class WorkRecovery {
   std::function<bool(const Fault&)> onFault;
 
   // The newest file left behind by a program that did not close normally,
-  // held by this one from now on; nothing when there is none.
-  std::optional<numino::recovery::Work> TakeOrphan() { return file_.TakeOrphan(); }
+  // held by this one from now on, or why the folder could not be looked
+  // through.
+  RecoveryFile::Leftover TakeOrphan() { return file_.TakeOrphan(); }
 
   // The document changed by a key or a click: the file follows soon.
   void NoteChange();

@@ -38,6 +38,13 @@ inline std::string RecoveryFaultLine(const std::string& folder, const std::strin
          document::VisibleName(folder) + ": " + reason + ")";
 }
 
+// At start, when the folder may hold unsaved work of an earlier run but
+// cannot be looked through; that work stays there for the next start.
+inline std::string RecoveryUnreadableMessage(const std::string& folder, const std::string& reason) {
+  return "Impossibile cercare il lavoro non salvato nella cartella " +
+         document::VisibleName(folder) + ": " + reason + ".";
+}
+
 // The display went away under the program, which must end: one line on
 // the error stream, after the work was written as for a stop signal.
 inline std::string DisplayLostLine(const std::string& folder) {

@@ -386,7 +386,13 @@ class QuitWatch : public QObject {
 // No deletes it. The session ending meanwhile leaves it as it was.
 frmNumino::Recovery frmNumino::OfferRecovery() {
   if (!recovery_) return Recovery::None;
-  const std::optional<numino::recovery::Work> work = recovery_->TakeOrphan();
+  const RecoveryFile::Leftover leftover = recovery_->TakeOrphan();
+  if (!leftover.unreadable.empty()) {
+    platform_.dialogs.MessageBox(
+        texts::RecoveryUnreadableMessage(recovery_->File().Folder(), leftover.unreadable),
+        texts::kProgram, MessageStyle::OkExclamation);
+  }
+  const std::optional<numino::recovery::Work>& work = leftover.work;
   if (!work) return Recovery::None;
   bool sessionEnded = false;
   MessageAnswer answer;

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -58,7 +59,7 @@ TEST(RecoveryFile, DamagedFilesAreSetAsideAndOnlyTheNewestIsTaken) {
   SetTime(folder.Path("b.recovery"), 1000000000);
 
   RecoveryFile file(folder.Path());
-  const auto work = file.TakeOrphan();
+  const auto work = file.TakeOrphan().work;
   ASSERT_TRUE(work.has_value());
   EXPECT_EQ(work->cells[2][2], 2) << "not the newest";
   EXPECT_EQ(file.Path(), folder.Path("a.recovery"));
@@ -112,7 +113,9 @@ TEST(RecoveryFile, OnlyAFolderOfTheUsersOwnIsUsed) {
     const std::vector<std::string> before = Entries(folder);
 
     RecoveryFile file(numino);
-    EXPECT_FALSE(file.TakeOrphan().has_value());
+    const RecoveryFile::Leftover found = file.TakeOrphan();
+    EXPECT_FALSE(found.work.has_value());
+    EXPECT_EQ(found.unreadable, "") << "no work of the user's can be there";
     EXPECT_EQ(file.Write("lavoro").value_or(""), r.reason);
     if (*r.reason != '\0') {
       EXPECT_FALSE(file.Exists());
@@ -145,6 +148,32 @@ TEST(RecoveryFile, AFileThatCannotBeDeletedIsEmptied) {
     EXPECT_EQ(file.Remove().value_or(""), also == Step::Sync ? "permesso negato" : "");
     EXPECT_EQ(numino::testing::Get(path), "");
   }
+}
+
+// Out of descriptors, a start opens the folder but cannot list it: it says
+// why, and the work stays for the next start.
+TEST(RecoveryFile, AFolderThatCannotBeListedSaysWhyAndKeepsTheWork) {
+  const TemporaryFolder folder;
+  numino::testing::FakePlatform platform;
+  numino::NuminoSchema schema(platform);
+  schema.SetBuffer(1, 1, 1, false);
+  Put(folder.Path("a.recovery"), numino::recovery::Format(numino::recovery::WorkOf(schema)));
+  RecoveryFile file(folder.Path());
+  // Room for the folder's descriptor alone: the lowest free one.
+  const int lowest = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+  ASSERT_GE(lowest, 0);
+  ::close(lowest);
+  rlimit saved = {};
+  ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &saved), 0);
+  rlimit tight = saved;
+  tight.rlim_cur = static_cast<rlim_t>(lowest) + 1;
+  ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &tight), 0);
+  const RecoveryFile::Leftover found = file.TakeOrphan();
+  ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &saved), 0);
+
+  EXPECT_FALSE(found.work.has_value());
+  EXPECT_EQ(found.unreadable, "troppi file aperti");
+  EXPECT_TRUE(RecoveryFile(folder.Path()).TakeOrphan().work.has_value());
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include "window/frmNumino.h"
 
+#include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -286,6 +287,9 @@ void frmNumino::CopyGrid() {
 // too, so it is refused before being converted.
 void frmNumino::PasteGrid() {
   clipboardSize_->Ask([this](std::optional<std::size_t> size) {
+    // A dialog opened, or the program began to end, while the owner was
+    // asked: the user has moved on, and the paste is dropped.
+    if (ending_ || QApplication::activeModalWidget()) return;
     std::optional<numino::NuminoSchema::Grid> grid;
     if (!size || *size <= numino::kPasteLimit) {
       const QString text = QGuiApplication::clipboard()->text();

@@ -31,22 +31,23 @@ Owned<Reply> Own(Reply* reply) {
 ClipboardSize::ClipboardSize(QObject* parent) : QObject(parent) {
   wait_.setSingleShot(true);
   wait_.setInterval(kWait);
-  connect(&wait_, &QTimer::timeout, this, [this] { Answered(std::nullopt); });
+  connect(&wait_, &QTimer::timeout, this, [this] { Answered(false); });
 }
 
 ClipboardSize::~ClipboardSize() {
   answer_ = nullptr;
-  Answered(std::nullopt);
+  Answered(false);
 }
 
-void ClipboardSize::Ask(Answer answer) {
+void ClipboardSize::Ask(std::size_t limit, Answer answer) {
   const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
   // The offscreen platform has the interface, with no connection.
   xcb_connection_t* connection = x11 ? x11->connection() : nullptr;
   if (!connection || QGuiApplication::clipboard()->ownsClipboard()) {
-    answer(std::nullopt);
+    answer(false);
     return;
   }
+  limit_ = limit;
   answer_ = std::move(answer);
   if (connection_) return;  // the open question's answer comes to the new one
   connection_ = connection;
@@ -64,7 +65,7 @@ void ClipboardSize::Ask(Answer answer) {
     atoms[i] = reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
   }
   if (std::find(atoms.begin(), atoms.end(), XCB_ATOM_NONE) != atoms.end()) {
-    Answered(std::nullopt);
+    Answered(false);
     return;
   }
   incremental_ = atoms[2];
@@ -85,32 +86,24 @@ bool ClipboardSize::nativeEventFilter(const QByteArray& type, void* message, qin
   if ((event->response_type & 0x7f) != XCB_SELECTION_NOTIFY) return false;
   const auto* notify = reinterpret_cast<const xcb_selection_notify_event_t*>(event);
   if (notify->requestor != window_) return false;
-  Answered(notify->property == XCB_ATOM_NONE ? std::nullopt : PropertyLength());
+  Answered(notify->property != XCB_ATOM_NONE && PropertyLonger());
   return true;
 }
 
 // Asked for no bytes at all, the server tells the length all the same.
-std::optional<std::size_t> ClipboardSize::PropertyLength() {
+bool ClipboardSize::PropertyLonger() {
   const auto length = Own(xcb_get_property_reply(
       connection_,
       xcb_get_property(connection_, 0, window_, property_, XCB_GET_PROPERTY_TYPE_ANY, 0, 0),
       nullptr));
-  if (!length || length->type == XCB_ATOM_NONE) return std::nullopt;
-  if (length->type != incremental_) return length->bytes_after;
-  // A text sent in parts: its first value is at least the text's size.
-  const auto bound = Own(xcb_get_property_reply(
-      connection_, xcb_get_property(connection_, 0, window_, property_, incremental_, 0, 1),
-      nullptr));
-  if (!bound || bound->format != 32 || xcb_get_property_value_length(bound.get()) < 4) {
-    return std::nullopt;
-  }
-  return *static_cast<const std::uint32_t*>(xcb_get_property_value(bound.get()));
+  if (!length) return false;
+  return length->type == incremental_ || length->bytes_after > limit_;
 }
 
 // The answer comes from the event loop, never from within the event that
 // brought it: it may show a box, whose own loop would run inside Qt's
 // handling of the X events.
-void ClipboardSize::Answered(std::optional<std::size_t> size) {
+void ClipboardSize::Answered(bool longer) {
   wait_.stop();
   if (connection_) {
     if (auto* application = QCoreApplication::instance()) {
@@ -123,6 +116,6 @@ void ClipboardSize::Answered(std::optional<std::size_t> size) {
   }
   if (!answer_) return;
   QMetaObject::invokeMethod(
-      this, [answer = std::exchange(answer_, nullptr), size] { answer(size); },
+      this, [answer = std::exchange(answer_, nullptr), longer] { answer(longer); },
       Qt::QueuedConnection);
 }

@@ -286,12 +286,12 @@ void frmNumino::CopyGrid() {
 // save prompt. A text longer than the limit in UTF-16 is longer in UTF-8
 // too, so it is refused before being converted.
 void frmNumino::PasteGrid() {
-  clipboardSize_->Ask([this](std::optional<std::size_t> size) {
+  clipboardSize_->Ask(numino::kPasteLimit, [this](bool longer) {
     // A dialog opened, or the program began to end, while the owner was
     // asked: the user has moved on, and the paste is dropped.
     if (ending_ || QApplication::activeModalWidget()) return;
     std::optional<numino::NuminoSchema::Grid> grid;
-    if (!size || *size <= numino::kPasteLimit) {
+    if (!longer) {
       const QString text = QGuiApplication::clipboard()->text();
       if (static_cast<std::size_t>(text.size()) <= numino::kPasteLimit) {
         grid = numino::ParsePastedGrid(text.toStdString());

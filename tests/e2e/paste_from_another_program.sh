@@ -21,7 +21,10 @@ main_window "$title"
 # offer FILE: xclip holds FILE as the clipboard's text until the next one.
 xclip_pid=
 offer() {
-  [ -z "$xclip_pid" ] || kill "$xclip_pid" 2>/dev/null
+  if [ -n "$xclip_pid" ]; then
+    kill "$xclip_pid" 2>/dev/null
+    wait "$xclip_pid" 2>/dev/null
+  fi
   xclip -quiet -selection clipboard -i "$1" 2>>"$tmp/xclip.log" &
   xclip_pid=$!
   owned() { xclip -selection clipboard -o -t TARGETS >/dev/null 2>&1; }
@@ -52,15 +55,20 @@ for kb in 65536 768; do
   [ "$grown" -lt $((kb / 2)) ] || fail "pasting $kb kB raised the peak memory by $grown kB"
 done
 
-# A puzzle from the other program becomes the document, and Ctrl+C gives
-# the same grid back as nine lines of digits.
+# A puzzle from the other program replaces the changed document after the
+# save prompt, which shows only once the owner has answered; Ctrl+C then
+# gives the same grid back as nine lines of digits.
 puzzle=$tmp/puzzle.txt
 printf '%s\n' 100000000 020000000 003000000 000400000 000050000 000006000 \
   000000700 000000080 000000009 >"$puzzle"
 offer "$puzzle"
 focus "$main"
-keys ctrl+v
+keys 5 ctrl+v
+answer_prompt "$title" n
+prompt_gone() { ! has_prompt "$title"; }
+wait_for 10 "the prompt to close" prompt_gone
 copied_back() {
+  focus "$main"
   keys ctrl+c
   [ "$(xclip -selection clipboard -o 2>/dev/null)" = "$(cat "$puzzle")" ]
 }

@@ -281,32 +281,34 @@ void frmNumino::CopyGrid() {
 }
 
 // The clipboard's owner is asked for the text's size first: a text longer
-// than the limit is refused without being read. The text is parsed before
-// anything is asked: a clipboard without a puzzle must not cost the user a
-// save prompt. A text longer than the limit in UTF-16 is longer in UTF-8
-// too, so it is refused before being converted.
+// than the limit is refused without being read.
 void frmNumino::PasteGrid() {
-  clipboardSize_->Ask(numino::kPasteLimit, [this](bool longer) {
-    // A dialog opened, or the program began to end, while the owner was
-    // asked: the user has moved on, and the paste is dropped.
-    if (ending_ || QApplication::activeModalWidget()) return;
-    std::optional<numino::NuminoSchema::Grid> grid;
-    if (!longer) {
-      const QString text = QGuiApplication::clipboard()->text();
-      if (static_cast<std::size_t>(text.size()) <= numino::kPasteLimit) {
-        grid = numino::ParsePastedGrid(text.toStdString());
-      }
+  clipboardSize_->Ask(numino::kPasteLimit, [this](bool longer) { PasteClipboard(longer); });
+}
+
+// A dialog opened, or the program began to end, while the owner was asked:
+// the user has moved on, and the paste is dropped. The text is parsed
+// before anything is asked: a clipboard without a puzzle must not cost the
+// user a save prompt. A text longer than the limit in UTF-16 is longer in
+// UTF-8 too, so it is refused before being converted.
+void frmNumino::PasteClipboard(bool longer) {
+  if (ending_ || QApplication::activeModalWidget()) return;
+  std::optional<numino::NuminoSchema::Grid> grid;
+  if (!longer) {
+    const QString text = QGuiApplication::clipboard()->text();
+    if (static_cast<std::size_t>(text.size()) <= numino::kPasteLimit) {
+      grid = numino::ParsePastedGrid(text.toStdString());
     }
-    if (!grid) {
-      platform_.dialogs.MessageBox(numino::document::kPasteRefusedText,
-                                   numino::document::kPasteRefusedTitle,
-                                   numino::document::kPasteRefusedStyle);
-      return;
-    }
-    if (QuerySaveChanges() == SavePrompt::Cancelled) return;
-    schema_.NewFromGrid(*grid);
-    AfterCommand(Redraw::Board);
-  });
+  }
+  if (!grid) {
+    platform_.dialogs.MessageBox(numino::document::kPasteRefusedText,
+                                 numino::document::kPasteRefusedTitle,
+                                 numino::document::kPasteRefusedStyle);
+    return;
+  }
+  if (QuerySaveChanges() == SavePrompt::Cancelled) return;
+  schema_.NewFromGrid(*grid);
+  AfterCommand(Redraw::Board);
 }
 
 void frmNumino::mnuSalva_Click() { SaveDocument(false); }

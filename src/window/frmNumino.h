@@ -126,6 +126,9 @@ class frmNumino : public QMainWindow {
   };
   SavePrompt QuerySaveChanges();
   bool SaveDocument(bool askName);
+  // The rest of Ctrl+V, once the clipboard's owner said whether its text
+  // is longer than a puzzle could be.
+  void PasteClipboard(bool longer);
   // After an input, and after a command changed the document: the recovery
   // file follows it, soon or at once.
   void NoteWorkChanged();
